@@ -1,0 +1,14 @@
+// Command handlers, by the subject that specifies them.
+#pragma once
+#include "command_table.h"
+
+// Message log
+opal_exit_t cmd_set_debug_vol(cmd_args_t* args);
+
+// System information
+opal_exit_t cmd_get_os_name(cmd_args_t* args);
+opal_exit_t cmd_get_sys_mem(cmd_args_t* args);
+opal_exit_t cmd_wait(cmd_args_t* args);
+
+// System inventory
+opal_exit_t cmd_get_win_modes(cmd_args_t* args);

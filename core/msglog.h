@@ -1,0 +1,23 @@
+// The message log: one writer for every message, the debug volume that
+// gates them, and the small text helpers that go with it.
+#pragma once
+#include <cstdint>
+
+#include "lumainfo.h"
+
+// Process-wide verbosity: messages are written above 0, command traces
+// above 1, display traces above 2.
+extern uint32_t debug_volume;
+
+inline bool vol_above(uint32_t level) { return debug_volume > level; }
+
+// Cut point of a formatted message.
+constexpr int kMessageMax = 260;
+// Console text attributes by message type.
+constexpr uint16_t kAttrNormal = 7;
+uint16_t attribute_for_type(int type);
+
+// Writes the system's text for the calling thread's last error.
+void print_last_error();
+// Writes the system's text for `code` (type 4, when the volume is above 0).
+void print_error_text(uint32_t code);

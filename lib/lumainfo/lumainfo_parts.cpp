@@ -1,0 +1,11 @@
+// What lumainfo carries: the full command set; the register access driver
+// client and the chipset family object join as they are built.
+#include "commands/command_table.h"
+#include "core/session.h"
+
+extern const CommandSet kCommandSet = CommandSet::Full;
+
+const SessionParts& session_parts() {
+  static const SessionParts parts = {nullptr, nullptr, nullptr, nullptr, nullptr};
+  return parts;
+}

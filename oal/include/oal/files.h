@@ -1,0 +1,32 @@
+// Files, the Windows directory and the resources embedded in a module.
+// Paths are Windows paths: backslashes and drive letters work everywhere.
+#pragma once
+#include <cstdio>
+#include "oal/win_types.h"
+
+namespace oal {
+HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share, void* security, DWORD disposition,
+                   DWORD flags, HANDLE template_file);
+BOOL WriteFile(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, void* overlapped);
+BOOL ReadFile(HANDLE file, LPVOID data, DWORD size, LPDWORD read, void* overlapped);
+BOOL MoveFileA(LPCSTR from, LPCSTR to);
+BOOL DeleteFileA(LPCSTR path);
+BOOL CopyFileA(LPCSTR from, LPCSTR to, BOOL fail_if_exists);
+UINT GetWindowsDirectoryA(LPSTR buffer, UINT size);
+
+// The C library's fopen/freopen over a Windows path.
+FILE* fopen(const char* path, const char* mode);
+FILE* freopen(const char* path, const char* mode, FILE* stream);
+
+HRSRC FindResourceA(HMODULE module, LPCSTR name, LPCSTR type);
+HGLOBAL LoadResource(HMODULE module, HRSRC resource);
+LPVOID LockResource(HGLOBAL data);
+DWORD SizeofResource(HMODULE module, HRSRC resource);
+}  // namespace oal
+
+#ifndef MAKEINTRESOURCEA
+#define MAKEINTRESOURCEA(i) ((LPSTR)((ULONG_PTR)((WORD)(i))))
+#endif
+#ifndef IS_INTRESOURCE
+#define IS_INTRESOURCE(r) ((((ULONG_PTR)(r)) >> 16) == 0)
+#endif

@@ -1,0 +1,18 @@
+// Libraries loaded by name at run time. A "name.dll" resolves to the
+// platform's own naming of a shared library ("libname.so" on Linux).
+#pragma once
+#include "oal/win_types.h"
+
+namespace oal {
+HMODULE LoadLibraryA(LPCSTR name);
+FARPROC GetProcAddress(HMODULE module, LPCSTR name);
+BOOL FreeLibrary(HMODULE module);
+// Null asks for the calling program's own executable module.
+HMODULE GetModuleHandleA(LPCSTR name);
+
+// GetProcAddress with the entry's real type.
+template <class F>
+F proc_address(HMODULE module, LPCSTR name) {
+  return reinterpret_cast<F>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+}  // namespace oal

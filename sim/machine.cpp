@@ -1,0 +1,198 @@
+#include "machine.h"
+
+#include <dirent.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <thread>
+#include <vector>
+
+namespace sim {
+namespace {
+
+std::unique_ptr<Machine>& current() {
+  static std::unique_ptr<Machine> machine;
+  return machine;
+}
+
+std::vector<std::pair<std::string, ProfileCheck>>& checks() {
+  static std::vector<std::pair<std::string, ProfileCheck>> list;
+  return list;
+}
+
+const char* env(const char* name) {
+  const char* v = std::getenv(name);
+  return v && *v ? v : nullptr;
+}
+
+}  // namespace
+
+void register_profile_check(const char* name, ProfileCheck check) {
+  checks().emplace_back(name, std::move(check));
+}
+
+std::string default_state_dir(const std::string& profile_name) {
+  std::string base;
+  if (const char* xdg = env("XDG_STATE_HOME"))
+    base = xdg;
+  else if (const char* home = env("HOME"))
+    base = std::string(home) + "/.local/state";
+  else
+    base = "/tmp/luma-sim-" + std::to_string(getuid());
+  return base + "/luma-sim/" + profile_name;
+}
+
+Machine& Machine::get() {
+  auto& m = current();
+  if (!m) {
+    std::string name = env("LUMA_SIM_PROFILE") ? env("LUMA_SIM_PROFILE") : Profile::default_name();
+    std::string error;
+    auto profile = Profile::load(name, error);
+    std::string dir = env("LUMA_SIM_STATE") ? env("LUMA_SIM_STATE")
+                                            : default_state_dir(profile ? profile->name() : name);
+    m = std::make_unique<Machine>();
+    m->start(std::move(profile), error, dir);
+  }
+  return *m;
+}
+
+Machine& Machine::boot(const std::string& profile_name_or_path, const std::string& state_dir) {
+  std::string error;
+  auto profile = Profile::load(profile_name_or_path, error);
+  auto& m = current();
+  m.reset();
+  m = std::make_unique<Machine>();
+  m->start(std::move(profile), error, state_dir);
+  return *m;
+}
+
+Machine& Machine::boot_text(const std::string& profile_text, const std::string& state_dir) {
+  std::string error;
+  auto profile = Profile::parse(profile_text, "test", error);
+  auto& m = current();
+  m.reset();
+  m = std::make_unique<Machine>();
+  m->start(std::move(profile), error, state_dir);
+  return *m;
+}
+
+Machine::~Machine() {
+  parts_.clear();
+  if (debug_log_) std::fclose(debug_log_);
+}
+
+void Machine::start(std::optional<Profile> profile, const std::string& profile_error,
+                    const std::string& state_dir) {
+  if (!profile) {
+    fault_ = "simulated machine: " + profile_error;
+    return;
+  }
+  profile_ = std::move(*profile);
+  for (auto& [name, check] : checks()) {
+    std::string error;
+    if (!check(profile_, error)) {
+      fault_ = "simulated machine: profile " + profile_.name() + ": " + error;
+      return;
+    }
+  }
+  std::string scale = profile_.get("machine", "wait_scale", "1");
+  char* end = nullptr;
+  wait_scale_ = std::strtod(scale.c_str(), &end);
+  if (end == scale.c_str() || *end || wait_scale_ < 0) {
+    fault_ = "simulated machine: profile " + profile_.name() + ": [machine] wait_scale must be a number >= 0";
+    return;
+  }
+  if (const char* log = env("LUMA_SIM_DEBUG_LOG")) debug_log_ = std::fopen(log, "a");
+
+  state_dir_ = state_dir;
+  if (state_dir_.empty()) return;  // an in-memory machine
+  std::string error;
+  if (!make_directories(state_dir_, error)) {
+    fault_ = "simulated machine: " + error;
+    return;
+  }
+  // The state directory belongs to one profile; another profile's state
+  // would describe a different machine.
+  StateFile& m = state("machine");
+  if (fault()) return;
+  auto owner = m.get("profile");
+  if (owner && *owner != profile_.name()) {
+    fault_ = "simulated machine: the state directory " + state_dir_ + " belongs to the profile '" +
+             *owner + "', not '" + profile_.name() +
+             "'; set LUMA_SIM_STATE to another directory or remove this one";
+    return;
+  }
+  if (!owner && !m.set("profile", profile_.name())) {
+    fault_ = "simulated machine: " + m.last_error();
+    return;
+  }
+  if (!make_directories(host_path(windows_dir()), error)) {
+    fault_ = "simulated machine: " + error;
+    return;
+  }
+  // Read every saved part now, so a damaged state shows before anything runs.
+  if (DIR* d = opendir(state_dir_.c_str())) {
+    while (dirent* e = readdir(d)) {
+      std::string n = e->d_name;
+      if (n.size() > 6 && n.compare(n.size() - 6, 6, ".state") == 0) state(n.substr(0, n.size() - 6));
+      if (fault()) break;
+    }
+    closedir(d);
+  }
+}
+
+StateFile& Machine::state(const std::string& part) {
+  auto it = states_.find(part);
+  if (it != states_.end()) return *it->second;
+  std::string path = state_dir_.empty() ? "" : state_dir_ + "/" + part + ".state";
+  auto file = std::make_unique<StateFile>(path);
+  std::string error;
+  if (!path.empty() && !file->load(error) && fault_.empty())
+    fault_ = "simulated machine: the saved state is damaged: " + error +
+             " (it is left as it is; repair it, or remove it to start that part afresh)";
+  return *states_.emplace(part, std::move(file)).first->second;
+}
+
+std::string Machine::windows_dir() const { return profile_.get("machine", "windows_dir", "C:\\WINDOWS"); }
+
+std::string Machine::host_path(const std::string& windows_path) const {
+  std::string p = windows_path;
+  for (char& c : p)
+    if (c == '\\') c = '/';
+  if (p.size() >= 2 && std::isalpha(static_cast<unsigned char>(p[0])) && p[1] == ':') {
+    std::string drive(1, static_cast<char>(std::tolower(static_cast<unsigned char>(p[0]))));
+    std::string rest = p.substr(2);
+    if (rest.empty() || rest[0] != '/') rest = "/" + rest;
+    return state_dir_ + "/drive_" + drive + rest;
+  }
+  return p;
+}
+
+void Machine::debug_output(const char* text) {
+  if (!text) return;
+  debug_capture_ += text;
+  if (debug_capture_.size() > (1u << 20)) debug_capture_.erase(0, debug_capture_.size() / 2);
+  if (debug_log_) {
+    std::fputs(text, debug_log_);
+    std::fflush(debug_log_);
+  }
+}
+
+std::string Machine::take_debug_output() {
+  std::string out;
+  out.swap(debug_capture_);
+  return out;
+}
+
+void Machine::wait(unsigned milliseconds) {
+  waited_ms_ += milliseconds;
+  double real = milliseconds * wait_scale_;
+  if (real >= 1.0)
+    std::this_thread::sleep_for(std::chrono::microseconds(static_cast<long long>(real * 1000)));
+}
+
+}  // namespace sim

@@ -1,0 +1,60 @@
+// The simulated machine's mutable state, kept in a state directory so that
+// successive runs see one consistent machine.
+//
+// Each part of the machine owns one file "<part>.state" of text lines
+// "key=value" (backslash escapes for \\, \n and \r) under the header line
+// "# luma-sim state 1". Every change rewrites the file through a temporary
+// file and a rename, so a crash leaves either the old or the new file,
+// never half of one. A file that does not read back cleanly is reported and
+// left as it is.
+#pragma once
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace sim {
+
+class StateFile {
+ public:
+  StateFile() = default;
+  StateFile(std::string path) : path_(std::move(path)) {}
+
+  // Loads the file; a missing file is an empty state. False with `error`
+  // when the file is not a state file of ours.
+  bool load(std::string& error);
+
+  std::optional<std::string> get(const std::string& key) const;
+  std::string get_or(const std::string& key, const std::string& fallback) const;
+  long long number_or(const std::string& key, long long fallback) const;
+  // Keys beginning with `prefix`, in sorted order.
+  std::vector<std::string> keys(const std::string& prefix = "") const;
+
+  // Each change is written out at once; false when the write failed.
+  bool set(const std::string& key, const std::string& value);
+  bool set_number(const std::string& key, long long value);
+  bool erase(const std::string& key);
+  // Several changes written out together.
+  bool set_many(const std::map<std::string, std::string>& values,
+                const std::vector<std::string>& erase_keys = {});
+  bool erase_prefix(const std::string& prefix);
+
+  const std::string& path() const { return path_; }
+  const std::string& last_error() const { return write_error_; }
+
+ private:
+  bool save();
+  std::string path_;
+  std::map<std::string, std::string> values_;
+  std::string write_error_;
+};
+
+std::string escape_state_value(const std::string& raw);
+bool unescape_state_value(const std::string& text, std::string& raw);
+
+// Writes `content` to `path` through a temporary file and a rename.
+bool write_file_atomically(const std::string& path, const std::string& content,
+                           std::string& error);
+bool make_directories(const std::string& path, std::string& error);
+
+}  // namespace sim
