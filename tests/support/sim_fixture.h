@@ -18,7 +18,8 @@ class SimTest : public ::testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;
-  virtual std::string profile() const { return "dov"; }
+  // The default machine, with waits that take no real time.
+  virtual std::string profile() const { return "base = dov\n[machine]\nwait_scale = 0\n"; }
   // Reboots on the same state directory (a later run of a program).
   sim::Machine& reboot();
   sim::Machine& machine() { return sim::Machine::get(); }

@@ -1,0 +1,158 @@
+// The message writer's formats, destinations and the debug volume gates.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/msglog.h"
+#include "oal/oal.h"
+#include "support/sim_fixture.h"
+
+namespace {
+
+class MsgLogTest : public SimTest {
+ protected:
+  // Runs `write` and returns what reached standard output; the debugger
+  // output is kept in `debugger_`.
+  template <class F>
+  std::string written(F write) {
+    machine().take_debug_output();
+    StdoutCapture capture;
+    write();
+    std::string out = capture.stop();
+    debugger_ = machine().take_debug_output();
+    return out;
+  }
+  std::string debugger_;
+};
+
+TEST_F(MsgLogTest, MessageGoesToStdoutAndDebuggerWithoutColourCodesWhenRedirected) {
+  std::string out = written([] { writeMsg(MSG_ERROR, "value %d", 42); });
+  EXPECT_EQ(out, "value 42\n");
+  // The debugger receives the text and then a separate line end.
+  EXPECT_EQ(debugger_, "value 42\n");
+}
+
+TEST_F(MsgLogTest, LongMessageIsCutAt260Characters) {
+  std::string text(300, 'x');
+  std::string out = written([&] { writeMsg(MSG_PLAIN, "%s", text.c_str()); });
+  EXPECT_EQ(out, std::string(260, 'x') + "\n");
+}
+
+TEST_F(MsgLogTest, PercentSignInFormattedValueIsPrintedAsIs) {
+  std::string out = written([] { writeFormattedMsg(MSG_PLAIN, "Load", "%d %%", 5); });
+  EXPECT_EQ(out, "Load" + std::string(46, '.') + "5 %\n");
+}
+
+struct PadCase {
+  std::string label;
+  int result;
+  std::string expected;
+};
+
+TEST_F(MsgLogTest, PassFailLinesArePaddedTo70AndFollowedByAnEmptyLine) {
+  const PadCase cases[] = {
+      {"Test", RESULT_PASS, "Test" + std::string(66, '.') + "PASS\n\n\n"},
+      {"Test", RESULT_FAIL, "Test" + std::string(66, '.') + "FAIL\n\n\n"},
+      {"Test", 7, "Test" + std::string(66, '.') + "INVALID RESULT\n\n\n"},
+      {std::string(80, 'L'), RESULT_PASS, std::string(80, 'L') + "PASS\n\n\n"},
+      // A label that fills the line leaves no room: the line stays at 260.
+      {std::string(300, 'L'), RESULT_PASS, std::string(260, 'L') + "\n\n\n"},
+  };
+  for (const auto& c : cases) {
+    std::string out = written([&] { writePassFail(c.label.c_str(), c.result); });
+    EXPECT_EQ(out, c.expected) << c.label.size() << " " << c.result;
+  }
+}
+
+TEST_F(MsgLogTest, FormattedMessagePadsLabelTo50Dots) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"Name", "Name" + std::string(46, '.') + "v\n"},
+      {std::string(50, 'a'), std::string(50, 'a') + "v\n"},
+      {std::string(60, 'a'), std::string(60, 'a') + "v\n"},
+      {"", std::string(50, '.') + "v\n"},
+  };
+  for (const auto& [label, expected] : cases) {
+    std::string out = written([&] { writeFormattedMsg(MSG_PLAIN, label.c_str(), "%s", "v"); });
+    EXPECT_EQ(out, expected) << label;
+  }
+}
+
+TEST_F(MsgLogTest, FormattedMessageNeverExceeds260Characters) {
+  std::string value(400, 'v');
+  std::string out = written([&] { writeFormattedMsg(MSG_PLAIN, "Label", "%s", value.c_str()); });
+  ASSERT_EQ(out.size(), 261u);
+  EXPECT_EQ(out.substr(0, 50), "Label" + std::string(45, '.'));
+}
+
+TEST_F(MsgLogTest, MessageTypesMapToConsoleAttributes) {
+  EXPECT_EQ(attribute_for_type(MSG_ERROR), 12);
+  EXPECT_EQ(attribute_for_type(MSG_WARNING), 14);
+  EXPECT_EQ(attribute_for_type(MSG_SUCCESS), 10);
+  EXPECT_EQ(attribute_for_type(MSG_PLAIN), 7);
+  EXPECT_EQ(attribute_for_type(0), 7);
+  EXPECT_EQ(attribute_for_type(99), 7);
+}
+
+TEST_F(MsgLogTest, WriterKeepsTheCallersLastError) {
+  oal::SetLastError(ERROR_FILE_NOT_FOUND);
+  written([] { writeMsg(MSG_ERROR, "x"); });
+  EXPECT_EQ(oal::GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+}
+
+TEST_F(MsgLogTest, PrintLastErrorWritesTheSystemText) {
+  oal::SetLastError(ERROR_FILE_NOT_FOUND);
+  std::string out = written([] { print_last_error(); });
+  EXPECT_EQ(out, "The system cannot find the file specified.\r\n\n");
+  // A code the system has no text for writes nothing.
+  oal::SetLastError(0xDEAD);
+  EXPECT_EQ(written([] { print_last_error(); }), "");
+}
+
+TEST_F(MsgLogTest, DebugVolumeGatesByLevel) {
+  // What a caller at each threshold writes, for volumes 0 to 3.
+  auto traced = [&](uint32_t volume) {
+    opal_set_debug_volume(volume);
+    return written([] {
+      if (vol_above(0)) writeMsg(MSG_PLAIN, "result");
+      if (vol_above(1)) writeMsg(MSG_PLAIN, "Function: X");
+      if (vol_above(2)) writeMsg(MSG_PLAIN, "display trace");
+      oal::SetLastError(ERROR_FILE_NOT_FOUND);
+      print_last_error();
+    });
+  };
+  EXPECT_EQ(traced(0), "");
+  EXPECT_EQ(traced(1), "result\nThe system cannot find the file specified.\r\n\n");
+  EXPECT_EQ(traced(2), "result\nFunction: X\nThe system cannot find the file specified.\r\n\n");
+  EXPECT_EQ(traced(3), "result\nFunction: X\ndisplay trace\nThe system cannot find the file specified.\r\n\n");
+  EXPECT_EQ(opal_set_debug_volume(7), 7u);
+}
+
+TEST_F(MsgLogTest, DebuggerOutputCanBeWrittenToAFile) {
+  std::string dir = make_temp_dir("dbg");
+  setenv("LUMA_SIM_DEBUG_LOG", (dir + "/debug.txt").c_str(), 1);
+  reboot();
+  unsetenv("LUMA_SIM_DEBUG_LOG");
+  written([] { writeMsg(MSG_PLAIN, "to the debugger"); });
+  reboot();  // closes the file
+  EXPECT_EQ(read_file(dir + "/debug.txt"), "to the debugger\n");
+}
+
+struct PrefixCase {
+  const char* text;
+  const char* prefix;
+  int32_t expected;
+};
+
+TEST(StrPrefix, ComparesIgnoringCase) {
+  const PrefixCase cases[] = {
+      {"GET_OS_NAME", "get_", 0}, {"get_os_name", "GET_", 0}, {"ge", "get_", -1},
+      {"abc", "", 1},             {"", "a", -1},              {"abc", "abd", -1},
+      {"abd", "abc", 1},          {"//comment", "//", 0},     {nullptr, "a", -1},
+      {"a", nullptr, -1},         {"exact", "EXACT", 0},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(strprefix(c.text, c.prefix), c.expected)
+        << (c.text ? c.text : "(null)") << " / " << (c.prefix ? c.prefix : "(null)");
+}
+
+}  // namespace
