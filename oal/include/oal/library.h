@@ -13,6 +13,6 @@ HMODULE GetModuleHandleA(LPCSTR name);
 // GetProcAddress with the entry's real type.
 template <class F>
 F proc_address(HMODULE module, LPCSTR name) {
-  return reinterpret_cast<F>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+  return reinterpret_cast<F>(reinterpret_cast<void (*)()>(oal::GetProcAddress(module, name)));
 }
 }  // namespace oal

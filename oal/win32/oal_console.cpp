@@ -1,0 +1,12 @@
+// Console and debugger output: the Win32 calls themselves.
+#include "oal/console.h"
+
+namespace oal {
+
+HANDLE GetStdHandle(DWORD which) { return ::GetStdHandle(which); }
+BOOL SetConsoleTextAttribute(HANDLE console, WORD attributes) {
+  return ::SetConsoleTextAttribute(console, attributes);
+}
+void OutputDebugStringA(LPCSTR text) { ::OutputDebugStringA(text); }
+
+}  // namespace oal

@@ -1,0 +1,12 @@
+// Libraries loaded by name: the Win32 loader itself, with its own search
+// order (the program's folder first).
+#include "oal/library.h"
+
+namespace oal {
+
+HMODULE LoadLibraryA(LPCSTR name) { return ::LoadLibraryA(name); }
+FARPROC GetProcAddress(HMODULE module, LPCSTR name) { return ::GetProcAddress(module, name); }
+BOOL FreeLibrary(HMODULE module) { return ::FreeLibrary(module); }
+HMODULE GetModuleHandleA(LPCSTR name) { return ::GetModuleHandleA(name); }
+
+}  // namespace oal
