@@ -7,4 +7,5 @@
 #include "oal/errors.h"
 #include "oal/files.h"
 #include "oal/library.h"
+#include "oal/registry.h"
 #include "oal/system.h"

@@ -254,4 +254,73 @@ typedef struct _MEMORYSTATUS {
 #define ERROR_GEN_FAILURE 31L
 #define ERROR_BAD_PATHNAME 161L
 
+// Registry, COM and WMI
+typedef int32_t LSTATUS;
+typedef DWORD REGSAM;
+typedef HKEY* PHKEY;
+typedef BYTE* LPBYTE;
+typedef const BYTE* LPCBYTE;
+typedef BOOL* LPBOOL;
+typedef wchar_t WCHAR;
+typedef WCHAR* LPWSTR;
+typedef const WCHAR* LPCWSTR;
+typedef WCHAR* BSTR;
+typedef short VARIANT_BOOL;
+typedef unsigned short VARTYPE;
+typedef struct _FILETIME {
+  DWORD dwLowDateTime;
+  DWORD dwHighDateTime;
+} FILETIME, *PFILETIME;
+typedef struct _GUID {
+  uint32_t Data1;
+  uint16_t Data2;
+  uint16_t Data3;
+  uint8_t Data4[8];
+} GUID, CLSID, IID;
+
+#define HKEY_CLASSES_ROOT ((HKEY)(ULONG_PTR)0x80000000u)
+#define HKEY_CURRENT_USER ((HKEY)(ULONG_PTR)0x80000001u)
+#define HKEY_LOCAL_MACHINE ((HKEY)(ULONG_PTR)0x80000002u)
+#define HKEY_USERS ((HKEY)(ULONG_PTR)0x80000003u)
+#define HKEY_CURRENT_CONFIG ((HKEY)(ULONG_PTR)0x80000005u)
+
+#define REG_NONE 0
+#define REG_SZ 1
+#define REG_EXPAND_SZ 2
+#define REG_BINARY 3
+#define REG_DWORD 4
+#define REG_MULTI_SZ 7
+#define REG_QWORD 11
+#define REG_OPTION_NON_VOLATILE 0x00000000
+#define REG_CREATED_NEW_KEY 0x00000001
+#define REG_OPENED_EXISTING_KEY 0x00000002
+
+#define KEY_QUERY_VALUE 0x0001
+#define KEY_SET_VALUE 0x0002
+#define KEY_CREATE_SUB_KEY 0x0004
+#define KEY_ENUMERATE_SUB_KEYS 0x0008
+#define KEY_NOTIFY 0x0010
+#define KEY_CREATE_LINK 0x0020
+#define KEY_READ 0x00020019
+#define KEY_WRITE 0x00020006
+#define KEY_EXECUTE KEY_READ
+#define KEY_ALL_ACCESS 0x000F003F
+
+#define ERROR_BADDB 1009L
+#define ERROR_BADKEY 1010L
+#define ERROR_KEY_DELETED 1018L
+
+// COM results
+#define S_OK ((HRESULT)0)
+#define S_FALSE ((HRESULT)1)
+#define E_NOTIMPL ((HRESULT)0x80004001u)
+#define E_POINTER ((HRESULT)0x80004003u)
+#define E_FAIL ((HRESULT)0x80004005u)
+#define E_INVALIDARG ((HRESULT)0x80070057u)
+#define RPC_E_TOO_LATE ((HRESULT)0x80010119u)
+#define REGDB_E_CLASSNOTREG ((HRESULT)0x80040154u)
+#define SUCCEEDED(hr) (((HRESULT)(hr)) >= 0)
+#define FAILED(hr) (((HRESULT)(hr)) < 0)
+#define CP_ACP 0
+
 #endif  // _WIN32
