@@ -1,0 +1,133 @@
+// The registry calls' contract on every backend: the status codes, the
+// sizes reported for short buffers, enumeration and recursive deletion.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <set>
+#include <string>
+
+#include "oal/registry.h"
+
+namespace {
+
+// A key of its own per test under the current user's software key.
+class Registry : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    path_ = std::string("Software\\LumaContractTest\\") +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    oal::SHDeleteKeyA(HKEY_CURRENT_USER, path_.c_str());
+    DWORD disposition = 0;
+    ASSERT_EQ(oal::RegCreateKeyExA(HKEY_CURRENT_USER, path_.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                   KEY_ALL_ACCESS, nullptr, &key_, &disposition),
+              ERROR_SUCCESS);
+    EXPECT_EQ(disposition, static_cast<DWORD>(REG_CREATED_NEW_KEY));
+  }
+  void TearDown() override {
+    if (key_) oal::RegCloseKey(key_);
+    oal::SHDeleteKeyA(HKEY_CURRENT_USER, path_.c_str());
+  }
+  std::string path_;
+  HKEY key_ = nullptr;
+};
+
+TEST_F(Registry, ValuesKeepTypeAndBytesAndShortBuffersGetTheSize) {
+  const DWORD number = 0x80000001u;
+  const char text[] = "Lumagraph";
+  ASSERT_EQ(oal::RegSetValueExA(key_, "Number", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
+                                sizeof number),
+            ERROR_SUCCESS);
+  ASSERT_EQ(oal::RegSetValueExA(key_, "Text", 0, REG_SZ, reinterpret_cast<const BYTE*>(text), sizeof text),
+            ERROR_SUCCESS);
+
+  DWORD type = 0, got = 0, size = sizeof got;
+  ASSERT_EQ(oal::RegQueryValueExA(key_, "Number", nullptr, &type, reinterpret_cast<BYTE*>(&got), &size),
+            ERROR_SUCCESS);
+  EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
+  EXPECT_EQ(got, number);
+  EXPECT_EQ(size, sizeof number);
+
+  // Too small: ERROR_MORE_DATA, the size needed, and nothing past the buffer.
+  char buf[8];
+  std::memset(buf, '#', sizeof buf);
+  size = 4;
+  EXPECT_EQ(oal::RegQueryValueExA(key_, "Text", nullptr, &type, reinterpret_cast<BYTE*>(buf), &size),
+            ERROR_MORE_DATA);
+  EXPECT_EQ(size, sizeof text);
+  for (size_t i = 4; i < sizeof buf; ++i) EXPECT_EQ(buf[i], '#');
+
+  // Size only.
+  size = 0;
+  EXPECT_EQ(oal::RegQueryValueExA(key_, "Text", nullptr, &type, nullptr, &size), ERROR_SUCCESS);
+  EXPECT_EQ(size, sizeof text);
+  EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+
+  EXPECT_EQ(oal::RegDeleteValueA(key_, "Number"), ERROR_SUCCESS);
+  EXPECT_EQ(oal::RegDeleteValueA(key_, "Number"), ERROR_FILE_NOT_FOUND);
+  size = sizeof got;
+  EXPECT_EQ(oal::RegQueryValueExA(key_, "Number", nullptr, &type, reinterpret_cast<BYTE*>(&got), &size),
+            ERROR_FILE_NOT_FOUND);
+}
+
+TEST_F(Registry, EnumerationCountsAndEndsWithNoMoreItems) {
+  for (const char* sub : {"Alpha", "Beta"}) {
+    HKEY child = nullptr;
+    ASSERT_EQ(oal::RegCreateKeyExA(key_, sub, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &child, nullptr),
+              ERROR_SUCCESS);
+    oal::RegCloseKey(child);
+  }
+  const DWORD one = 1;
+  ASSERT_EQ(oal::RegSetValueExA(key_, "LongerValueName", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one),
+                                sizeof one),
+            ERROR_SUCCESS);
+
+  DWORD sub_keys = 0, max_sub = 0, values = 0, max_name = 0, max_data = 0;
+  ASSERT_EQ(oal::RegQueryInfoKeyA(key_, nullptr, nullptr, nullptr, &sub_keys, &max_sub, nullptr, &values,
+                                  &max_name, &max_data, nullptr, nullptr),
+            ERROR_SUCCESS);
+  EXPECT_EQ(sub_keys, 2u);
+  EXPECT_EQ(max_sub, 5u);
+  EXPECT_EQ(values, 1u);
+  EXPECT_EQ(max_name, std::strlen("LongerValueName"));
+  EXPECT_EQ(max_data, sizeof one);
+
+  std::set<std::string> seen;
+  for (DWORD i = 0;; ++i) {
+    char name[64];
+    DWORD size = sizeof name;
+    LSTATUS s = oal::RegEnumKeyExA(key_, i, name, &size, nullptr, nullptr, nullptr, nullptr);
+    if (s == ERROR_NO_MORE_ITEMS) break;
+    ASSERT_EQ(s, ERROR_SUCCESS);
+    EXPECT_EQ(size, std::strlen(name));
+    seen.insert(name);
+    ASSERT_LT(i, 10u);
+  }
+  EXPECT_EQ(seen, (std::set<std::string>{"Alpha", "Beta"}));
+
+  char name[4];
+  DWORD name_size = sizeof name, type = 0;
+  EXPECT_EQ(oal::RegEnumValueA(key_, 0, name, &name_size, nullptr, &type, nullptr, nullptr), ERROR_MORE_DATA);
+  char full[64];
+  name_size = sizeof full;
+  ASSERT_EQ(oal::RegEnumValueA(key_, 0, full, &name_size, nullptr, &type, nullptr, nullptr), ERROR_SUCCESS);
+  EXPECT_STREQ(full, "LongerValueName");
+  EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
+  name_size = sizeof full;
+  EXPECT_EQ(oal::RegEnumValueA(key_, 1, full, &name_size, nullptr, &type, nullptr, nullptr), ERROR_NO_MORE_ITEMS);
+}
+
+TEST_F(Registry, ShellDeletesTheWholeTreeAndOpeningItThenFails) {
+  HKEY child = nullptr;
+  ASSERT_EQ(oal::RegCreateKeyExA(key_, "Deep\\Deeper", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &child, nullptr),
+            ERROR_SUCCESS);
+  oal::RegCloseKey(child);
+  oal::RegCloseKey(key_);
+  key_ = nullptr;
+
+  EXPECT_EQ(oal::SHDeleteKeyA(HKEY_CURRENT_USER, path_.c_str()), ERROR_SUCCESS);
+  HKEY opened = nullptr;
+  EXPECT_EQ(oal::RegOpenKeyExA(HKEY_CURRENT_USER, path_.c_str(), 0, KEY_READ, &opened), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(oal::SHDeleteKeyA(HKEY_CURRENT_USER, path_.c_str()), ERROR_FILE_NOT_FOUND);
+}
+
+}  // namespace
