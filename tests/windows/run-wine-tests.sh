@@ -1,0 +1,63 @@
+#!/bin/sh
+# Runs the Windows test suite of a 64-bit cross build under wine64:
+#  1. every GoogleTest program of the build, through ctest (each program runs
+#     under wine, see tools/wine-run.sh);
+#  2. luma_qrt.exe end to end in a fresh folder, with test_mini_dll.dll beside
+#     it when the build has one (simulation mode) and without it, checking
+#     its exit status and its report log.
+# Usage: tests/windows/run-wine-tests.sh [build folder]   (default: build-win64)
+set -e
+root=$(cd "$(dirname "$0")/../.." && pwd)
+build=$(cd "${1:-$root/build-win64}" && pwd)
+run="$root/tools/wine-run.sh"
+export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all
+failed=0
+
+echo "== GoogleTest programs under wine64"
+# The prefix is created once before tests run side by side.
+"$run" "$build/bin/luma_qrt.exe" /? >/dev/null 2>&1 || true
+(cd "$build" && ctest -j2 --output-on-failure) || failed=1
+
+# check_log <log> <what>: the report log of an automatic run is complete.
+check_log() {
+  log="$1"; what="$2"
+  if [ ! -s "$log" ]; then echo "FAIL ($what): no report log" >&2; return 1; fi
+  tr -d '\r' < "$log" > "$log.txt"
+  if ! grep -q '^LUMA_QRT:' "$log.txt"; then echo "FAIL ($what): no banner line in the log" >&2; return 1; fi
+  opened=$(grep -c '^Function: [A-Z_0-9]*$' "$log.txt" || true)
+  closed=$(grep -c '^Function: [A-Z_0-9]*, Exit Code: EXIT_[A-Z_]*$' "$log.txt" || true)
+  if [ "$opened" -eq 0 ] || [ "$opened" -ne "$closed" ]; then
+    echo "FAIL ($what): $opened commands started but $closed ended with an exit code" >&2; return 1
+  fi
+  if grep -q 'Exit Code: Unknown' "$log.txt"; then echo "FAIL ($what): an unknown exit code" >&2; return 1; fi
+  if ! grep -q '^Function: GET_OS_NAME, Exit Code: EXIT_OK$' "$log.txt"; then
+    echo "FAIL ($what): get_os_name did not succeed" >&2; return 1
+  fi
+  echo "ok ($what): $closed commands, each with its exit code"
+}
+
+# e2e <what> <with simulation library: yes|no>
+e2e() {
+  dir=$(mktemp -d "${TMPDIR:-/tmp}/luma-wine-e2e-XXXXXX")
+  cp "$build/bin/luma_qrt.exe" "$dir/"
+  if [ "$2" = yes ]; then cp "$build/bin/test_mini_dll.dll" "$dir/"; fi
+  status=0
+  (cd "$dir" && "$run" ./luma_qrt.exe > console.txt 2>&1) || status=$?
+  if [ $status -ne 0 ]; then
+    echo "FAIL ($1): luma_qrt.exe exited with $status" >&2; cat "$dir/console.txt" >&2; failed=1
+  elif ! grep -q 'output redirected to luma_qrt.log' "$dir/console.txt"; then
+    echo "FAIL ($1): the console does not name the log" >&2; failed=1
+  elif ! check_log "$dir/luma_qrt.log" "$1"; then
+    failed=1
+  fi
+  if [ $failed -eq 0 ]; then rm -rf "$dir"; else echo "kept $dir" >&2; fi
+}
+
+echo "== luma_qrt.exe end to end"
+e2e "real display settings" no
+if [ -f "$build/bin/test_mini_dll.dll" ]; then
+  e2e "simulation library" yes
+else
+  echo "FAIL: $build/bin/test_mini_dll.dll was not built" >&2; failed=1
+fi
+exit $failed
