@@ -21,21 +21,27 @@ int write_text(int type, const char* text) {
   // Colouring the console must not change what the caller's next
   // print_last_error reports.
   DWORD saved_error = oal::GetLastError();
-  HANDLE console = oal::GetStdHandle(STD_OUTPUT_HANDLE);
-  oal::SetConsoleTextAttribute(console, attribute_for_type(type));
+  // The console is always left at the normal attribute, so plain messages,
+  // most of a report, need no attribute change at all.
+  uint16_t attribute = attribute_for_type(type);
+  HANDLE console = attribute != kAttrNormal ? oal::GetStdHandle(STD_OUTPUT_HANDLE) : nullptr;
+  if (console) oal::SetConsoleTextAttribute(console, attribute);
   for (unsigned bit = 1; bit <= kToLogStream; bit <<= 1) {
     if (!(kDestinations & bit)) continue;
     if (bit == kToDebugger) {
       oal::OutputDebugStringA(text);
       oal::OutputDebugStringA("\n");
     } else if (bit == kToStdout) {
-      std::printf("%s\n", text);
+      // The text and a line end, as printf("%s\n") would, without a second
+      // pass of the formatter.
+      std::fputs(text, stdout);
+      std::fputc('\n', stdout);
     } else if (bit == kToLogStream && attached_log) {
       std::fprintf(attached_log, "%s\n", text);
       std::fflush(attached_log);
     }
   }
-  oal::SetConsoleTextAttribute(console, kAttrNormal);
+  if (console) oal::SetConsoleTextAttribute(console, kAttrNormal);
   std::fflush(stdout);
   oal::SetLastError(saved_error);
   return 0;

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Builds everything and runs the whole test suite: once as built, once under
+# AddressSanitizer and UndefinedBehaviorSanitizer. Installs the Debian
+# packages it needs first when they are missing (as root).
+#   --quick   skip the sanitizer pass
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+quick=0
+for arg in "$@"; do
+  case "$arg" in
+    --quick) quick=1 ;;
+    *) echo "usage: $0 [--quick]" >&2; exit 2 ;;
+  esac
+done
+
+packages=(cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing ${missing[*]}"
+  if [ "$(id -u)" -ne 0 ]; then echo "run as root, or install: ${missing[*]}" >&2; exit 1; fi
+  apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
+fi
+
+jobs=$(nproc)
+run_pass() {
+  local dir=$1; shift
+  cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+  cmake --build "$dir" -j"$jobs"
+  # Tests that share the simulated machine's default state use their own
+  # folders, so they may run in parallel.
+  (cd "$dir" && ctest --output-on-failure -j"$jobs")
+}
+
+echo "== build and test"
+run_pass "$root/build"
+if [ "$quick" -eq 0 ]; then
+  echo "== build and test under AddressSanitizer and UndefinedBehaviorSanitizer"
+  ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    run_pass "$root/build-sanitize" -DLUMA_SANITIZE=ON -DLUMA_BUILD_BENCH=OFF
+fi
