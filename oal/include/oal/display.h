@@ -15,6 +15,12 @@ BOOL EnumDisplaySettingsA(LPCSTR device, DWORD mode_index, LPDEVMODEA mode);
 LONG ChangeDisplaySettingsA(LPDEVMODEA mode, DWORD flags);
 // Callers resolve this one at run time from "user32.dll"
 // (LoadLibraryA + GetProcAddress), as on the oldest systems it is missing.
+// On 32-bit Windows the entry uses the system's calling convention.
+#if defined(_WIN32)
+typedef LONG(WINAPI* ChangeDisplaySettingsExA_t)(LPCSTR device, LPDEVMODEA mode, HWND window, DWORD flags,
+                                                 LPVOID param);
+#else
 typedef LONG (*ChangeDisplaySettingsExA_t)(LPCSTR device, LPDEVMODEA mode, HWND window,
                                            DWORD flags, LPVOID param);
+#endif
 }  // namespace oal
