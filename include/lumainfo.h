@@ -89,6 +89,228 @@ LUMA_API opal_exit_t opal_get_os_name(char* os_name);
 LUMA_API opal_exit_t opal_get_chipset_name(opal_chipset_info_t* chipset);
 LUMA_API opal_exit_t opal_wait(uint32_t seconds);
 
+/* ---- Display control ---------------------------------------------------- */
+
+/* Display configuration value (dc): eight 4-bit fields. */
+#define MULTI_TYPE_SINGLE 1u
+#define MULTI_TYPE_CLONE 2u
+#define MULTI_TYPE_TWIN 4u
+#define MULTI_TYPE_EXTENDED 8u
+/* Nibble of each port role in a dc. */
+#define PRIMARY_MASTER 1u
+#define PRIMARY_TWIN1 2u
+#define PRIMARY_TWIN2 3u
+#define PRIMARY_TWIN3 4u
+#define SECONDARY_MASTER 5u
+#define SECONDARY_TWIN1 6u
+#define SECONDARY_TWIN2 7u
+#define OPAL_DC_TYPE(dc) ((uint32_t)(dc)&0xFu)
+#define OPAL_DC_FIELD(dc, nibble) (((uint32_t)(dc) >> (4u * (nibble))) & 0xFu)
+
+/* Port numbers. */
+#define PORT_UNUSED 0u
+#define PORT_TV 1u
+#define PORT_DVOB 2u
+#define PORT_DVOC 3u
+#define PORT_LVDS 4u
+#define PORT_ANALOG 5u
+#define PORT_DPB 6u
+#define PORT_DPC 7u
+#define PORT_EDP 8u
+#define OPAL_MAX_PORT 8u
+
+/* Screen number that selects every Lumagraph screen. */
+#define OPAL_ALL_SCREENS 255u
+/* Size of a dc name buffer. */
+#define OPAL_DC_NAME_SIZE 256
+/* Flags of opal_set_dc: apply the primary / secondary mode to its screen. */
+#define OPAL_APPLY_PRIMARY 1u
+#define OPAL_APPLY_SECONDARY 2u
+/* Bit of a mode's flags word that marks an interlaced mode. */
+#define OPAL_MODE_INTERLACED 0x80000000u
+
+/* A mode as the driver lists it (40 bytes). A mode request only needs
+   width, height and refresh. */
+typedef struct opal_mode {
+  uint16_t width;
+  uint16_t height;
+  uint16_t refresh;
+  uint8_t driver_data[26];
+  uint32_t flags;
+  uint8_t driver_data2[4];
+} opal_mode_t;
+
+/* What the driver reports about one port (556 bytes). */
+typedef struct opal_port_info {
+  uint32_t width;
+  uint32_t height;
+  uint32_t depth;
+  uint32_t refresh;
+  uint32_t edid;
+  uint32_t enable;
+  uint32_t timing_owner;
+  char pd_name[256];
+  char user_alias[256];
+  uint32_t pd_version;
+  uint32_t pd_type;
+  uint32_t display;
+  uint32_t mode_flags;
+} opal_port_info_t;
+
+/* One port of a screen in the display-port mapping (560 bytes). */
+typedef struct opal_port_slot {
+  uint32_t port;
+  opal_port_info_t info;
+} opal_port_slot_t;
+
+#define OPAL_MAX_SCREENS 5u
+#define OPAL_MAX_SCREEN_PORTS 4u
+
+/* One screen of the display-port mapping (2256 bytes); the table holds
+   OPAL_MAX_SCREENS of them. */
+typedef struct opal_disp_port_map {
+  uint32_t absolute_display;
+  uint32_t relative_display;
+  uint8_t is_primary;
+  uint8_t reserved[3];
+  opal_port_slot_t ports[OPAL_MAX_SCREEN_PORTS];
+  uint32_t num_ports;
+} opal_disp_port_map_t;
+
+/* The driver's identity (796 bytes). */
+#define OPAL_DRIVER_SIGNATURE 0xE1D0u
+typedef struct opal_driver_info {
+  char product_name[256];
+  char second_text[256];
+  uint32_t major;
+  uint32_t minor;
+  uint32_t build;
+  char build_date[268];
+  uint32_t signature;
+} opal_driver_info_t;
+
+/* Attribute types. */
+#define OPAL_ATTR_RANGE 1u
+#define OPAL_ATTR_LIST 2u
+#define OPAL_ATTR_BOOL 3u
+#define OPAL_ATTR_OTHER 4u
+/* Flag bits that keep an attribute from being edited. */
+#define OPAL_ATTR_READONLY_FLAGS 0x98u
+/* Colour attributes: one byte per channel, red in bits 16-23. */
+#define OPAL_ATTR_GAMMA 35u
+#define OPAL_ATTR_BRIGHTNESS 36u
+#define OPAL_ATTR_CONTRAST 37u
+
+/* One port attribute, or one entry of a list attribute (64 bytes). For a
+   list attribute `min` is the number of entries that follow it. */
+typedef struct opal_port_attribute {
+  uint32_t id;
+  uint32_t type;
+  char name[32];
+  uint32_t flags;
+  uint32_t default_value;
+  uint32_t current_value;
+  uint32_t min;
+  uint32_t max;
+  uint32_t driver_data;
+} opal_port_attribute_t;
+
+/* Overlay colour parameters (24 bytes). */
+#define OPAL_OVERLAY_GAMMA 0x1u
+#define OPAL_OVERLAY_BRIGHTNESS 0x2u
+#define OPAL_OVERLAY_CONTRAST 0x4u
+#define OPAL_OVERLAY_SATURATION 0x8u
+#define OPAL_OVERLAY_WRITE 0x10u
+typedef struct opal_overlay_params {
+  uint32_t mask;
+  uint32_t gamma;
+  uint32_t brightness;
+  uint32_t contrast;
+  uint32_t saturation;
+  uint32_t reserved;
+} opal_overlay_params_t;
+
+/* Size of an EDID base block. */
+#define OPAL_EDID_SIZE 128
+
+/* A calendar time of the video rendering record. */
+typedef struct opal_time {
+  uint32_t seconds;
+  uint32_t minutes;
+  uint32_t hours;
+  uint32_t day_of_month;
+  uint32_t month;
+  uint32_t year;
+  uint32_t day_of_week;
+  uint32_t day_of_year;
+  uint32_t daylight;
+} opal_time_t;
+
+/* Video rendering record (88 bytes). */
+#define OPAL_VIDEO_FPS_START 1u
+#define OPAL_VIDEO_FPS_STOP 0u
+typedef struct opal_video_fps {
+  uint32_t used_overlay;
+  uint32_t used_hw_decode;
+  uint32_t field;
+  uint32_t frames;
+  opal_time_t start;
+  opal_time_t stop;
+} opal_video_fps_t;
+
+/* Modes and display configurations */
+LUMA_API uint32_t opal_get_current_dc(void);
+LUMA_API opal_exit_t opal_get_mode_list(uint32_t dc, uint32_t display, opal_mode_t** table,
+                                        uint32_t* count);
+LUMA_API void opal_free_mode_list(void* table);
+LUMA_API opal_exit_t opal_get_dc_list(uint32_t** dcs, char*** names, uint32_t* count);
+LUMA_API void opal_free_dc_list(uint32_t* dcs, char** names, uint32_t count);
+/* Writes the name of `dc` into `name` (OPAL_DC_NAME_SIZE bytes). */
+LUMA_API opal_exit_t opal_get_dc_name(uint32_t dc, char* name);
+LUMA_API opal_exit_t opal_set_dc(uint32_t dc, const opal_mode_t* primary, const opal_mode_t* secondary,
+                                 uint16_t primary_depth, uint16_t secondary_depth, uint32_t flags);
+LUMA_API opal_exit_t opal_set_mode(uint32_t display, const opal_mode_t* mode, uint16_t depth);
+
+/* Ports, rotation and flip */
+LUMA_API uint32_t opal_get_port(uint32_t dc, uint32_t display, uint32_t location);
+/* Name of a port number ("LVDS"), "Unused" for 0, "Unknown" above 8. */
+LUMA_API const char* opal_port_name(uint32_t port);
+LUMA_API opal_exit_t opal_get_port_info(uint32_t port, opal_port_info_t* info);
+LUMA_API opal_exit_t opal_get_flip_rot(uint32_t port, uint32_t* flip, uint32_t* rotation);
+LUMA_API opal_exit_t opal_set_flip_rot(uint32_t port, uint32_t flip, uint32_t rotation);
+LUMA_API opal_exit_t opal_get_disp_port_mapping(opal_disp_port_map_t** table, uint32_t* count);
+LUMA_API void opal_free_disp_port_mapping(void* table);
+LUMA_API opal_exit_t opal_en_dis_port(uint32_t enable, uint32_t port);
+
+/* Port attributes, colour parameters and monitor firmware */
+LUMA_API opal_exit_t opal_get_driver_info(opal_driver_info_t* info);
+LUMA_API opal_exit_t opal_get_port_attributes(uint32_t port, opal_port_attribute_t** table,
+                                              uint32_t* count);
+LUMA_API void opal_free_port_attributes(void* table);
+LUMA_API void opal_free_frame_buffer(void* buffer);
+LUMA_API opal_exit_t opal_set_port_attributes(uint32_t port, const opal_port_attribute_t* attribute);
+LUMA_API opal_exit_t opal_get_overlay_params(opal_overlay_params_t* params);
+LUMA_API opal_exit_t opal_set_overlay_params(const opal_overlay_params_t* params);
+LUMA_API opal_exit_t opal_get_display_firmware(uint32_t port, uint32_t unused, uint8_t* edid);
+LUMA_API opal_exit_t opal_get_video_fps(uint32_t command, opal_video_fps_t* info);
+LUMA_API opal_exit_t opal_get_golden_htotal(opal_mode_t** input, opal_mode_t** output);
+
+/* Colour conversions */
+/* A 3.5 fixed-point gamma byte to its value rounded to one decimal. */
+LUMA_API float opal_gamma_decode(uint8_t value);
+/* A gamma value (0 to below 8) to 3.5 fixed point, truncated to 1/32. */
+LUMA_API uint8_t opal_gamma_encode(float value);
+/* An overlay word to the 0..200 scale, and back. */
+LUMA_API uint32_t opal_overlay_to_scale(uint32_t word);
+LUMA_API uint32_t opal_scale_to_overlay(uint32_t value);
+/* Brightness/contrast byte of a colour attribute (value + 128) to -127..127, and back. */
+LUMA_API int32_t opal_color_byte_decode(uint8_t byte);
+LUMA_API uint8_t opal_color_byte_encode(int32_t value);
+/* Channel 0 (red), 1 (green) or 2 (blue) of a packed colour word. */
+LUMA_API uint8_t opal_color_channel(uint32_t word, uint32_t channel);
+/* Frames per second of a finished video rendering record; 0 when no time passed. */
+LUMA_API double opal_video_fps_rate(const opal_video_fps_t* info);
+
 #ifdef __cplusplus
 }
 #endif

@@ -1,0 +1,40 @@
+// The simulated Windows display: display devices (screens), their
+// settings, device contexts with driver escapes, and the Lumagraph driver
+// behind the screens it drives.
+//
+// Profile sections read here:
+//   [screen N]   name, string, driver (lumagraph|foreign), head (0|1),
+//                primary, attached, shown (always|extended), width, height,
+//                depth, refresh
+//   [lumagraph]  the driver's ports, dcs, dc, no_enable, signature
+//   [faults]     no_screens; escape_zero = screen index whose driver answers
+//                every escape with 0; create_dc = screen index whose device
+//                context cannot be created; driver_reply = a hostile reply
+//                of the driver (see lumagraph_driver.h)
+// Without [screen N] sections the machine has one Lumagraph screen plus the
+// driver's second head, shown while an extended dc is set.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "machine.h"
+#include "oal/win_types.h"
+
+namespace sim {
+
+// Every display-settings change the screens saw, oldest first, as
+// "<device> <w>x<h>x<bpp>@<hz> 0x<flags>", "<device> detach 0x<flags>",
+// "commit", or "sim <w>x<h>x<bpp>@<hz> 0x<flags>" for the simulation
+// library's calls (tests).
+SIM_API std::vector<std::string> display_changes();
+SIM_API void clear_display_changes();
+
+// The simulation library's entries, over the same driver model.
+SIM_API int lumagraph_sim_escape(int32_t code, int32_t in_size, const void* in, int32_t out_size,
+                                 void* out);
+SIM_API int lumagraph_sim_change_settings(DEVMODEA* mode, uint32_t flags);
+// True when the machine boots and its driver is configured.
+SIM_API bool lumagraph_sim_ready();
+
+}  // namespace sim
