@@ -135,6 +135,7 @@ TEST_F(MsgLogTest, DebuggerOutputCanBeWrittenToAFile) {
   written([] { writeMsg(MSG_PLAIN, "to the debugger"); });
   reboot();  // closes the file
   EXPECT_EQ(read_file(dir + "/debug.txt"), "to the debugger\n");
+  remove_tree(dir);
 }
 
 struct PrefixCase {

@@ -158,6 +158,7 @@ TEST(DamagedMachine, SessionDoesNotOpen) {
   EXPECT_NE(out.find("ERROR: simulated machine: the saved state is damaged"), std::string::npos) << out;
   // The damaged file is reported, never overwritten.
   EXPECT_EQ(read_file(dir + "/display.state"), "not a state file\n");
+  remove_tree(dir);
 }
 
 }  // namespace

@@ -13,12 +13,23 @@ namespace {
 class ReportToolTest : public ::testing::Test {
  protected:
   void SetUp() override { state_ = make_temp_dir("qrt-state"); }
+  void TearDown() override {
+    for (auto& dir : dirs_) remove_tree(dir);
+    remove_tree(state_);
+  }
   ToolRun run(const std::vector<std::string>& args, const std::string& input = "",
               std::map<std::string, std::string> env = {}) {
     env.emplace("LUMA_SIM_STATE", state_);
     env.emplace("LUMA_SIM_PROFILE", profile_);
-    return run_tool("luma_qrt", args, input, env);
+    ToolRun r = run_tool("luma_qrt", args, input, env);
+    dirs_.push_back(r.dir);
+    return r;
   }
+  std::string temp_dir(const char* tag) {
+    dirs_.push_back(make_temp_dir(tag));
+    return dirs_.back();
+  }
+  std::vector<std::string> dirs_;
   ToolRun script(const std::string& input) { return run({"--script"}, input); }
   std::string state_;
   std::string profile_ = "dov";
@@ -76,7 +87,7 @@ TEST_F(ReportToolTest, UnknownArgumentIsIgnored) {
 }
 
 TEST_F(ReportToolTest, ScriptedRunCountsPassesAndFailures) {
-  std::string dir = make_temp_dir("profile");
+  std::string dir = temp_dir("profile");
   write_file(dir + "/noversion.profile", "base = dov\n[faults]\nversion = fail\n");
   profile_ = dir + "/noversion.profile";
   ToolRun r = script("get_sys_mem\nget_os_name\nquit\n");
@@ -181,7 +192,7 @@ TEST_F(ReportToolTest, UnopenableSessionExitsWith7AndWritesNoLog) {
 }
 
 TEST_F(ReportToolTest, MalformedProfileExitsWith7WithItsReason) {
-  std::string dir = make_temp_dir("profile");
+  std::string dir = temp_dir("profile");
   write_file(dir + "/bad.profile", "[os]\nmajor five\n");
   profile_ = dir + "/bad.profile";
   ToolRun r = run({});
@@ -191,7 +202,7 @@ TEST_F(ReportToolTest, MalformedProfileExitsWith7WithItsReason) {
 
 TEST_F(ReportToolTest, UnwritableLogIsReported) {
   // A directory in the log's place cannot be opened for writing, even by root.
-  std::string dir = make_temp_dir("ro");
+  std::string dir = temp_dir("ro");
   ASSERT_EQ(mkdir((dir + "/luma_qrt.log").c_str(), 0755), 0);
   ToolRun r = run_tool("luma_qrt", {}, "", {{"LUMA_SIM_STATE", state_}}, dir);
   EXPECT_EQ(r.status, 4);

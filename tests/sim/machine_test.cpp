@@ -48,11 +48,14 @@ TEST(Profile, EveryBuiltInProfileBoots) {
     std::string dir = make_temp_dir("state");
     auto& m = sim::Machine::boot(name, dir);
     EXPECT_EQ(m.fault(), nullptr) << name << ": " << m.fault();
+    remove_tree(dir);
   }
 }
 
 TEST(Profile, MissingProfileFileIsAClearFault) {
-  auto& m = sim::Machine::boot("/nonexistent/machine.profile", make_temp_dir("state"));
+  std::string dir = make_temp_dir("state");
+  auto& m = sim::Machine::boot("/nonexistent/machine.profile", dir);
+  remove_tree(dir);
   ASSERT_NE(m.fault(), nullptr);
   EXPECT_STREQ(m.fault(), "simulated machine: cannot open the profile file /nonexistent/machine.profile");
   EXPECT_NE(oal::platform_fault(), nullptr);

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -42,10 +43,14 @@ void SimTest::SetUp() {
   opal_set_debug_volume(2);
 }
 
+void remove_tree(const std::string& path) {
+  std::error_code ignored;
+  std::filesystem::remove_all(path, ignored);
+}
+
 void SimTest::TearDown() {
   opal_set_debug_volume(2);
-  std::string cmd = "rm -rf '" + state_dir_ + "'";
-  if (std::system(cmd.c_str()) != 0) ADD_FAILURE() << "could not remove " << state_dir_;
+  remove_tree(state_dir_);
 }
 
 sim::Machine& SimTest::reboot() { return boot(profile(), state_dir_); }

@@ -10,6 +10,8 @@
 // A new empty directory under the system's temporary folder.
 std::string make_temp_dir(const std::string& tag);
 std::string read_file(const std::string& path);
+// Removes a directory and everything in it.
+void remove_tree(const std::string& path);
 void write_file(const std::string& path, const std::string& content);
 
 // Boots a machine from a built-in profile, or from profile text when the
