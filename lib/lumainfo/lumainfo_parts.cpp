@@ -2,10 +2,11 @@
 // client and the chipset family object join as they are built.
 #include "commands/command_table.h"
 #include "core/session.h"
+#include "hw/driver_client.h"
 
 extern const CommandSet kCommandSet = CommandSet::Full;
 
 const SessionParts& session_parts() {
-  static const SessionParts parts = {nullptr, nullptr, nullptr, nullptr, nullptr};
+  static const SessionParts parts = {os_initialize, remove_driver, drv_read_device_id, nullptr, nullptr};
   return parts;
 }

@@ -7,5 +7,6 @@
 #include "oal/errors.h"
 #include "oal/files.h"
 #include "oal/library.h"
+#include "oal/services.h"
 #include "oal/registry.h"
 #include "oal/system.h"

@@ -1,0 +1,174 @@
+// The graphics device's windows: which BAR holds the registers and which the
+// aperture, mapping them, and the load and unload sequences.
+#include <cstring>
+
+#include "hw/device_ids.h"
+#include "hwpeek.h"
+
+namespace hwpeek {
+namespace {
+
+constexpr uint32_t K512 = 0x80000, M1 = 0x100000;
+constexpr uint32_t M128 = 0x8000000, M256 = 0x10000000, M512 = 0x20000000;
+
+const BarRow kBarTable[] = {
+    {AVA_DID_1, 1, K512, 0, M128},  {AVA_DID_2, 1, K512, 0, M128},  {AVA_DID_3, 1, K512, 0, M128},
+    {AVA_DID_4, 1, K512, 0, M128},  {AVA_DID_5, 1, K512, 0, M128},  {DOV_DID_1, 1, K512, 0, M128},
+    {DOV_DID_2, 0, K512, 2, M256},  {DOV_DID_3, 0, K512, 2, M256},  {DOV_DID_4, 0, K512, 2, M256},
+    {DOV_DID_5, 0, K512, 2, M256},  {DOV_DID_6, 0, K512, 2, M256},  {DOV_DID_8, 0, K512, 2, M512},
+    {DOV_DID_7, 0, K512, 2, M512},  {EFT_DID, 0, K512, 2, M256},    {FYN_DID, 0, M1, 2, M256},
+    {CYR_DID_2, 0, K512, 2, M512},  {CYR_DID_3, 0, K512, 2, M512},  {CYR_DID_4, 0, K512, 2, M512},
+    {CYR_DID_5, 0, K512, 2, M512},  {CYR_DID_5B, 0, K512, 2, M512}, {CYR_DID_6, 0, K512, 2, M512},
+    {CYR_DID_6B, 0, K512, 2, M512}, {CYR_DID_7, 0, K512, 2, M512},  {CYR_DID_8, 0, K512, 2, M512},
+    {CYR_DID_9, 0, K512, 2, M512},  {CYR_DID_10, 0, K512, 2, M512}, {CYR_DID_11, 0, K512, 2, M512},
+    {CYR_DID_12, 0, K512, 2, M512}, {CYR_DID_13, 0, K512, 2, M512}, {BEX_DID_0, 0, M1, 2, M256},
+    {BEX_DID_1, 0, M1, 2, M256},    {BEX_DID_2, 0, M1, 2, M256},    {BEX_DID_3, 0, M1, 2, M256},
+};
+static_assert(sizeof kBarTable / sizeof *kBarTable == 33);
+const BarRow kDev3Row = {DEV3_DID, 0, M1, 2, M256};
+
+const BarRow& row_for(uint16_t id) {
+  const BarRow* found = &kBarTable[0];
+  for (const BarRow& r : kBarTable)
+    if (r.device_id == id) found = &r;
+  return *found;
+}
+
+unsigned long addr(volatile uint8_t* p) { return static_cast<unsigned long>(reinterpret_cast<uintptr_t>(p)); }
+
+// Reads the function's header and turns on decoding and bus mastering when
+// bus mastering is off; the physical BAR dword, or false.
+bool enable_and_read_bar(Driver& drv, const char* routine, uint32_t device, uint32_t bar, uint32_t& value) {
+  uint8_t config[256];
+  uint32_t got = drv.hw.bus_read(0, device & 0x1F, config, 0, sizeof config);
+  if (got < sizeof config) {
+    drv_trace(drv, TRACE_ERROR, routine, "HalGetBusData() failed, num_bytes=%d", static_cast<int>(got));
+    return false;
+  }
+  uint16_t command;
+  std::memcpy(&command, config + 4, 2);
+  if (!(command & 0x4)) {
+    command |= 0x7;
+    drv.hw.bus_write(0, device & 0x1F, &command, 4, 2);
+  }
+  if (bar > 5) return false;
+  std::memcpy(&value, config + 0x10 + 4 * bar, 4);
+  return true;
+}
+
+}  // namespace
+
+const BarRow* gmch_bar_table(uint32_t* count) {
+  if (count) *count = sizeof kBarTable / sizeof *kBarTable;
+  return kBarTable;
+}
+const BarRow& gmch_bar_row_dev3() { return kDev3Row; }
+
+uint16_t gmch_get_id_device_id(Driver& drv, uint32_t device) {
+  uint16_t id = 0;
+  uint32_t got = drv.hw.bus_read(0, device & 0x1F, &id, 2, 2);
+  if (device == 3 && got == 0) {
+    drv_trace(drv, TRACE_INFO, "gmch_get_id_device_id", "DEVICE 3 not detected");
+    return 0;
+  }
+  return got == 2 ? id : 0;
+}
+
+uint16_t gmch_get_revision_id(Driver& drv, uint32_t device) {
+  uint16_t word = 0;
+  return drv.hw.bus_read(0, device & 0x1F, &word, 8, 2) == 2 ? word : 0;
+}
+
+volatile uint8_t* gmch_get_mmio_ptr(Driver& drv, uint32_t bar, uint32_t device) {
+  uint32_t value = 0;
+  if (!enable_and_read_bar(drv, "gmch_get_mmio_ptr", device, bar, value)) return nullptr;
+  volatile uint8_t* p = drv.hw.map_io_space(value & ~0x6u, kMmioWindowSize);
+  if (!p) drv_trace(drv, TRACE_ERROR, "gmch_get_mmio_ptr", "MmMapIoSpace failed");
+  return p;
+}
+
+volatile uint8_t* gmch_get_addr_ptr(Driver& drv, uint32_t bar, uint32_t offset, uint32_t length,
+                                    uint32_t device) {
+  uint32_t value = 0;
+  if (!enable_and_read_bar(drv, "gmch_get_addr_ptr", device, bar, value)) return nullptr;
+  volatile uint8_t* p = length ? drv.hw.map_io_space(uint64_t(value & 0xFF000000u) + offset, length) : nullptr;
+  if (!p) drv_trace(drv, TRACE_ERROR, "gmch_get_addr_ptr", "MmMapIoSpace failed");
+  return p;
+}
+
+bool gmch_init(Driver& drv) {
+  const char* me = "gmch_init";
+  if (drv.mmio[0].base) {
+    drv_trace(drv, TRACE_ERROR, me, "MMIO is already mapped to %#lx", addr(drv.mmio[0].base));
+    return false;
+  }
+  const BarRow& row = row_for(gmch_get_id_device_id(drv, 2));
+  volatile uint8_t* p = gmch_get_mmio_ptr(drv, row.mmio_bar, 2);
+  if (!p) return false;
+  drv.mmio[0] = {p, kMmioWindowSize};
+  drv_trace(drv, TRACE_INFO, me, "Success ! Mapped MMIO to %#lx", addr(p));
+  if (drv.mmio[1].base) {
+    drv_trace(drv, TRACE_ERROR, me, "Device 3 MMIO is already mapped to %#lx", addr(drv.mmio[1].base));
+    return false;
+  }
+  if (gmch_get_id_device_id(drv, 3) == 0) return true;
+  p = gmch_get_mmio_ptr(drv, kDev3Row.mmio_bar, 3);
+  if (!p) return false;
+  drv.mmio[1] = {p, kMmioWindowSize};
+  drv_trace(drv, TRACE_INFO, me, "Success ! Mapped MMIO for device 3 to %#lx", addr(p));
+  return true;
+}
+
+bool gmch_init_gmadr(Driver& drv, uint32_t offset, uint32_t length) {
+  const char* me = "gmch_init_gmadr";
+  if (drv.gmadr[0].base) {
+    drv_trace(drv, TRACE_ERROR, me, "GM ADDR is already mapped to %#lx", addr(drv.gmadr[0].base));
+    return false;
+  }
+  const BarRow& row = row_for(gmch_get_id_device_id(drv, 2));
+  // A range past the end of the aperture would map whatever lies beyond it.
+  if (length == 0 || uint64_t(offset) + length > row.aperture_size) return false;
+  volatile uint8_t* p = gmch_get_addr_ptr(drv, row.aperture_bar, offset, length, 2);
+  if (!p) return false;
+  drv.gmadr[0] = {p, length};
+  drv_trace(drv, TRACE_INFO, me, "Success ! Mapped MMIO to %#lx", addr(p));
+  if (drv.gmadr[1].base) {
+    drv_trace(drv, TRACE_ERROR, me, "Device 3 GM ADDR is already mapped to %#lx", addr(drv.gmadr[1].base));
+    return false;
+  }
+  if (gmch_get_id_device_id(drv, 3) == 0) return true;
+  // Both apertures or neither: a half-made pair is released at once.
+  p = uint64_t(offset) + length > kDev3Row.aperture_size
+          ? nullptr
+          : gmch_get_addr_ptr(drv, kDev3Row.aperture_bar, offset, length, 3);
+  if (!p) {
+    gmch_release_gmadr(drv);
+    return false;
+  }
+  drv.gmadr[1] = {p, length};
+  drv_trace(drv, TRACE_INFO, me, "Success ! Mapped MMIO for device 3 to %#lx", addr(p));
+  return true;
+}
+
+void gmch_release_gmadr(Driver& drv) {
+  for (Window& w : drv.gmadr) {
+    if (w.base) drv.hw.unmap_io_space(w.base, w.length);
+    w = {};
+  }
+}
+
+void drv_load(Driver& drv, const char* build_date, const char* build_time) {
+  drv_trace(drv, TRACE_INFO, "DriverEntry", "Built on %s at %s", build_date, build_time);
+  if (!gmch_init(drv)) drv_trace(drv, TRACE_ERROR, "DriverEntry", "gmch_init() failed");
+}
+
+void drv_unload(Driver& drv) {
+  drv_trace(drv, TRACE_INFO, "drv_unload", "%s", "");
+  for (Window& w : drv.mmio) {
+    if (w.base) drv.hw.unmap_io_space(w.base, w.length);
+    w = {};
+  }
+  gmch_release_gmadr(drv);
+}
+
+}  // namespace hwpeek
