@@ -3,6 +3,8 @@
 // order; a row whose handler is not built yet stays out of the joined table.
 #include "command_table.h"
 #include "handlers.h"
+#include "edid_report.h"
+#include "system_commands.h"
 
 namespace {
 
@@ -19,19 +21,19 @@ const CommandInfo kCatalog[] = {
     {CMD_GET_OS_NAME, "get_os_name", "GET_OS_NAME", DS, 1, 1, 1, true, "get_os_name",
      "(Gets the Operating System name and version)", {}, cmd_get_os_name},
     {CMD_GET_CHIPSET_NAME, "get_chipset_name", "GET_CHIPSET_NAME", DS, 1, 1, 1, true, "get_chipset_name",
-     "(Gets the Chipset name)", {}, nullptr},
+     "(Gets the Chipset name)", {}, cmd_get_chipset_name},
     {CMD_GET_SYSTEM_MEMORY, "get_sys_mem", "GET_SYSTEM_MEMORY", DS, 1, 1, 1, true, "get_sys_mem",
      "(Gets the system memory info)", {}, cmd_get_sys_mem},
     {CMD_GET_CPU_INFO, "get_cpu_info", "GET_CPU_INFO", DS, 1, 1, 1, true, "get_cpu_info",
-     "(Gets the cpu info)", {}, nullptr},
+     "(Gets the cpu info)", {}, cmd_get_cpu_info},
     {CMD_GET_DRIVER_VERSION, "get_driver_version", "GET_DRIVER_VERSION", DS, 1, 1, 1, true,
-     "get_driver_version", "(Gets the OPAL driver version)", {}, nullptr},
+     "get_driver_version", "(Gets the OPAL driver version)", {}, cmd_get_driver_version},
     {CMD_GET_SYS_BIOS_VERSION, "get_sys_bios_version", "GET_SYS_BIOS_VERSION", DS, 1, 1, 1, true,
-     "get_sys_bios_version", "(Gets the System BIOS version)", {}, nullptr},
+     "get_sys_bios_version", "(Gets the System BIOS version)", {}, cmd_get_sys_bios_version},
     {CMD_GET_ROT_STATUS, "get_rot_status", "GET_ROT_STATUS", DS, 1, 1, 1, true, "get_rot_status",
      "(Gets the Rotation and Flip status)", {}, nullptr},
     {CMD_GET_EDID_INFO, "get_edid_info", "GET_EDID_INFO", DS, 1, 2, 1, true, "get_edid_info",
-     "(Gets the EDID (Monitor) information)", {}, nullptr},
+     "(Gets the EDID (Monitor) information)", {}, cmd_get_edid_info},
     {CMD_GET_PORT_ATTRIB, "get_port_attrib", "GET_PORT_ATTRIB", DS, 1, 1, 0, true, "get_port_attrib",
      "(Gets the Port driver attributes)", {}, nullptr},
     {CMD_GET_CURRENT_DISP_MODE, "get_current_disp_mode", "GET_CURRENT_DISP_MODE", DS, 1, 1, 0, true,

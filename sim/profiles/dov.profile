@@ -54,3 +54,11 @@ class = 0x0C0320
 [gmbus]
 latency = 2
 sdvo_pending_reads = 1
+
+[wmi Win32_BIOS]
+Name = Phoenix - AwardBIOS v6.00PG
+Manufacturer = Phoenix Technologies, LTD
+Version = VARNEL - 42302e31
+ReleaseDate = 20060314000000.000000+000
+SMBIOSPresent = bool:true
+SMBIOSBIOSVersion = 6.00 PG
