@@ -7,7 +7,7 @@
 //                primary, attached, shown (always|extended), width, height,
 //                depth, refresh
 //   [lumagraph]  the driver's ports, dcs, dc, no_enable, signature
-//   [faults]     no_screens; escape_zero = screen index whose driver answers
+//   [faults]     no_screens; escape_zero = screen index (or "all") whose driver answers
 //                every escape with 0; create_dc = screen index whose device
 //                context cannot be created; driver_reply = a hostile reply
 //                of the driver (see lumagraph_driver.h)
@@ -25,7 +25,8 @@ namespace sim {
 
 // Every display-settings change the screens saw, oldest first, as
 // "<device> <w>x<h>x<bpp>@<hz> 0x<flags>", "<device> detach 0x<flags>",
-// "commit", or "sim <w>x<h>x<bpp>@<hz> 0x<flags>" for the simulation
+// "commit", "set_dc 0x<dc>" for each configuration switch the driver was
+// sent, or "sim <w>x<h>x<bpp>@<hz> 0x<flags>" for the simulation
 // library's calls (tests).
 SIM_API std::vector<std::string> display_changes();
 SIM_API void clear_display_changes();

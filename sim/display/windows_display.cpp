@@ -369,8 +369,14 @@ void clear_display_changes() { display().changes.clear(); }
 int lumagraph_sim_escape(int32_t code, int32_t in_size, const void* in, int32_t out_size, void* out) {
   auto& m = Machine::get();
   if (m.fault()) return -1;
-  int r = display().driver().escape(code, in_size, in, out_size, out);
+  Display& d = display();
+  int r = d.driver().escape(code, in_size, in, out_size, out);
   if (r <= 0) set_last_error(ERROR_INVALID_FUNCTION);
+  if (code == 0x20017 && in && in_size >= 4) {
+    uint32_t dc;
+    std::memcpy(&dc, in, 4);
+    d.changes.push_back("set_dc " + hex(dc) + (r > 0 ? "" : " refused"));
+  }
   return r;
 }
 
@@ -438,7 +444,9 @@ int ExtEscape(HDC dc, int code, int in_size, LPCSTR in, int out_size, LPSTR out)
   auto& d = sim::display();
   auto& m = sim::Machine::get();
   const auto& s = d.screen(ctx->screen);
-  if (m.has_fault("escape_zero") && m.profile().number("faults", "escape_zero", -1) == ctx->screen) return 0;
+  if (m.has_fault("escape_zero") && (m.fault_value("escape_zero") == "all" ||
+                                     m.profile().number("faults", "escape_zero", -1) == ctx->screen))
+    return 0;
   if (in_size < 0 || out_size < 0) return -1;
   if (!s.lumagraph) {
     // Another vendor's driver: it knows the driver-information code, with
@@ -452,6 +460,13 @@ int ExtEscape(HDC dc, int code, int in_size, LPCSTR in, int out_size, LPSTR out)
   }
   int r = d.driver().escape(code, in_size, in, out_size, out);
   if (r < 0) sim::set_last_error(ERROR_INVALID_PARAMETER);
+  // Configuration switches join the change log, so that tests see them in
+  // order with the display-settings changes they cause.
+  if (code == 0x20017 && in && in_size >= 4) {
+    uint32_t set;
+    std::memcpy(&set, in, 4);
+    d.changes.push_back("set_dc " + sim::hex(set) + (r > 0 ? "" : " refused"));
+  }
   return r;
 }
 
