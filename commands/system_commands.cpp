@@ -1,4 +1,5 @@
 // Commands that describe the machine: operating system, memory, the wait.
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
@@ -45,8 +46,15 @@ opal_exit_t cmd_get_sys_mem(cmd_args_t* args) {
 opal_exit_t cmd_wait(cmd_args_t* args) {
   if (!args) return EXIT_INVALID_PARAM_ERROR;
   if (args->help) return write_help(args, CMD_WAIT);
-  // A decimal count of seconds; text that is not a number counts as 0.
-  long seconds = std::strtol(args->slot[1], nullptr, 10);
+  // A decimal count of seconds; text that is not a number counts as 0. A
+  // count beyond 32 bits would wrap or stall for decades: refuse it.
+  errno = 0;
+  long long seconds = std::strtoll(args->slot[1], nullptr, 10);
+  if (errno == ERANGE || seconds > 0xFFFFFFFFll) {
+    if (vol_above(0)) writeMsg(MSG_ERROR, "ERROR: Invalid number of seconds: %s", args->slot[1]);
+    args->count = 0;
+    return EXIT_INVALID_PARAM_ERROR;
+  }
   if (seconds < 0) seconds = 0;
   opal_wait(static_cast<uint32_t>(seconds));
   args->count = 0;

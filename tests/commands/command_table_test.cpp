@@ -235,6 +235,11 @@ TEST_F(CommandRunTest, WaitReadsDecimalSecondsAndTreatsTextAsZero) {
     EXPECT_EQ(args.count, 0);
     EXPECT_EQ(machine().waited_ms() - before, ms) << line;
   }
+  cmd_args_t huge{};
+  ASSERT_TRUE(tokenize_command_line("wait 4294967297", &huge));
+  StdoutCapture capture;
+  EXPECT_EQ(cmd_wait(&huge), EXIT_INVALID_PARAM_ERROR);
+  EXPECT_EQ(capture.stop(), "ERROR: Invalid number of seconds: 4294967297\n");
 }
 
 class MemoryTest : public SimTest {

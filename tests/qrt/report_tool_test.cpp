@@ -166,7 +166,7 @@ TEST_F(ReportToolTest, LinesTheRecordCannotHoldAreRefused) {
 }
 
 TEST_F(ReportToolTest, HelpListsCommandsFilteredByPrefix) {
-  ToolRun r = script("help get_sys\n");
+  ToolRun r = script("help get_sys_m\n");
   const std::string rule(82, '/');
   EXPECT_NE(r.log.find("///////////////////////////////////HELP OPTIONS///////////////////////////////////\n//\n"
                        "// get_sys_mem\n// (Gets the system memory info)\n//\n//\n" + rule + "\n\n"),
