@@ -34,6 +34,8 @@ const SystemText kSystemTexts[] = {
     {ERROR_ALREADY_EXISTS, "Cannot create a file when that file already exists."},
     {ERROR_MORE_DATA, "More data is available."},
     {ERROR_NO_MORE_ITEMS, "No more data is available."},
+    {1009, "The configuration registry database is corrupt."},
+    {1018, "Illegal operation attempted on a registry key that has been marked for deletion."},
     {ERROR_SERVICE_ALREADY_RUNNING, "An instance of the service is already running."},
     {ERROR_SERVICE_DISABLED,
      "The service cannot be started, either because it is disabled or because it has no enabled "
