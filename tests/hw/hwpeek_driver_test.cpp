@@ -443,4 +443,46 @@ TEST_F(Dev3AbsentTest, DeviceThreeRequestsAreRefused) {
   EXPECT_NE(trace().find("MMIO of device=0x3 is not mapped"), std::string::npos);
 }
 
+// Every family's built-in machine: its device, its register window, and a
+// device 3 only where the family has one.
+TEST(FamilyProfiles, EachFamilyBootsWithItsDevice) {
+  struct {
+    const char* name;
+    uint16_t id;
+    bool device3;
+  } cases[] = {{"ava", AVA_DID_1, false}, {"dov", DOV_DID_2, false}, {"cyr", CYR_DID_5, false},
+               {"eft", EFT_DID, false},   {"fyn", FYN_DID, true},     {"bex", BEX_DID_0, false}};
+  for (auto& c : cases) {
+    auto& m = sim::Machine::boot(c.name, "");
+    ASSERT_EQ(m.fault(), nullptr) << c.name << ": " << m.fault();
+    auto& hw = m.part<sim::Hardware>();
+    sim::SimHwAccess access(m, hw);
+    Driver drv(access);
+    drv_load(drv, "", "");
+    EXPECT_EQ(gmch_get_id_device_id(drv, 2), c.id) << c.name;
+    EXPECT_EQ(drv.mmio[1].base != nullptr, c.device3) << c.name;
+    uint32_t info = 0;
+    MmioRequest q{0x70180, 32, 2, 0};
+    ASSERT_EQ(drv_device_control(drv, IOCTL_READ_MMIO, &q, 16, 16, &info), STATUS_SUCCESS) << c.name;
+    EXPECT_EQ(q.value, 0x98000000u) << c.name;
+    // The GMBUS controller answers in the family's register window.
+    uint8_t edid[8] = {};
+    EXPECT_TRUE(gmbus_read_edid(drv, 0, 100, 0xA0, 0, 8, edid)) << c.name;
+    EXPECT_EQ(edid[1], 0xFF) << c.name;
+    drv_unload(drv);
+    EXPECT_EQ(hw.stray_accesses, 0u) << c.name;
+  }
+}
+
+TEST(FamilyProfiles, BadHardwareSectionsFailTheBoot) {
+  const char* cases[] = {"base = dov\n[pci 0:40.0]\nvendor = 1\n", "base = dov\n[pci 0:2.0]\ncolour = 3\n",
+                         "base = dov\n[pci 0:2.0]\nbar0 = lots\n", "base = dov\n[fuses]\n0x10 = x\n",
+                         "base = dov\n[faults]\ngmbus_nak = many\n"};
+  for (const char* text : cases) {
+    auto& m = sim::Machine::boot_text(text, "");
+    ASSERT_NE(m.fault(), nullptr) << text;
+    EXPECT_NE(std::string(m.fault()).find("profile"), std::string::npos) << m.fault();
+  }
+}
+
 }  // namespace
