@@ -23,6 +23,19 @@ SetDcPayload make_set_dc_payload(uint32_t dc, const opal_mode_t* primary, const 
 // opal_set_dc with a prepared payload (the console fills the second copies).
 opal_exit_t set_dc_payload(const SetDcPayload& payload, uint32_t flags);
 
+// Which screens show the primary and the secondary display of a dc.
+struct ScreenAssignment {
+  uint32_t primary_screen = 0;
+  uint32_t secondary_screen = 1;
+  bool primary_is_windows_primary = true;
+  bool secondary_is_windows_primary = false;
+  uint32_t flags = 0;  // OPAL_APPLY_PRIMARY, OPAL_APPLY_SECONDARY
+};
+ScreenAssignment assign_screens(uint32_t dc, uint32_t flags);
+// Brings the Windows screens in line with a configuration; detach_first
+// removes the screen that is not the Windows primary one.
+bool apply_to_screens(const SetDcPayload& p, const ScreenAssignment& a, bool detach_first);
+
 // Reads the current dc: 0 and its value, or the escape's failure status.
 opal_exit_t read_current_dc(uint32_t* dc);
 

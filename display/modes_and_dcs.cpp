@@ -6,17 +6,6 @@
 #include "core/msglog.h"
 #include "display_internal.h"
 
-namespace {
-
-// Which screens show the primary and the secondary display of a dc.
-struct ScreenAssignment {
-  uint32_t primary_screen = 0;
-  uint32_t secondary_screen = 1;
-  bool primary_is_windows_primary = true;
-  bool secondary_is_windows_primary = false;
-  uint32_t flags = 0;
-};
-
 ScreenAssignment assign_screens(uint32_t dc, uint32_t flags) {
   ScreenAssignment a;
   a.flags = flags;
@@ -44,7 +33,6 @@ ScreenAssignment assign_screens(uint32_t dc, uint32_t flags) {
   return a;
 }
 
-// Brings the Windows screens in line with a configuration.
 bool apply_to_screens(const SetDcPayload& p, const ScreenAssignment& a, bool detach_first) {
   uint32_t type = OPAL_DC_TYPE(p.dc);
   uint32_t other = a.primary_is_windows_primary ? a.secondary_screen : a.primary_screen;
@@ -71,6 +59,8 @@ bool apply_to_screens(const SetDcPayload& p, const ScreenAssignment& a, bool det
                                p.secondary_depth, 0, true);
   return result;
 }
+
+namespace {
 
 opal_exit_t send_set_dc(const SetDcPayload& p) {
   return send_escape_checked(&p, nullptr, VARNEL_ESCAPE_SET_DC, sizeof p, 0);
