@@ -132,7 +132,7 @@ const std::vector<WmiInstance>* WmiClient::query(const wchar_t* class_name, cons
     hr = object->Get(property, 0, &value, nullptr, nullptr);
     object->Release();
     if (FAILED(hr)) {
-      if (hr == WBEM_E_NOT_FOUND)
+      if (hr == static_cast<HRESULT>(WBEM_E_NOT_FOUND))
         std::snprintf(msg, sizeof msg, "ERROR: prop %s of %s class doesn't exist\n", prop.c_str(), cls.c_str());
       else
         std::snprintf(msg, sizeof msg, "ERROR: Problems while accessing prop %s of %s class\n", prop.c_str(),

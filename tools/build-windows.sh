@@ -1,7 +1,8 @@
 #!/bin/sh
 # Cross-builds the Windows deliverables with mingw-w64:
-#   build-win64/bin  64-bit: lumainfo.dll, luma_qrt.exe, test_mini_dll.dll and
-#                    the test programs (run them with tests/windows/run-wine-tests.sh)
+#   build-win64/bin  64-bit: lumainfo.dll, luma_qrt.exe and
+#                    the test programs (run them with tests/windows/run-wine-tests.sh);
+#                    simlib/test_mini_dll.dll, the simulation library
 #   build-win32/bin  32-bit: the same deliverables, checked statically only
 # Usage: tools/build-windows.sh [win64|win32|all]   (default: all)
 # Then checks that both lumainfo.dll files export every function of

@@ -209,7 +209,7 @@ class ServiceHandle : public Object {
 };
 
 DWORD NTSTATUS_to_error(int32_t status) {
-  return status == hwpeek::STATUS_INVALID_PARAMETER ? ERROR_INVALID_PARAMETER : ERROR_GEN_FAILURE;
+  return status == hwpeek::kStatusInvalidParameter ? ERROR_INVALID_PARAMETER : ERROR_GEN_FAILURE;
 }
 
 class HwPeekDevice : public Device {
@@ -232,7 +232,7 @@ class HwPeekDevice : public Device {
     uint32_t information = 0;
     int32_t status = hwpeek::drv_device_control(*drv, code, system.empty() ? nullptr : system.data(), in_size,
                                                 out_size, &information);
-    if (status != hwpeek::STATUS_SUCCESS) {
+    if (status != hwpeek::kStatusSuccess) {
       set_last_error(NTSTATUS_to_error(status));
       return false;
     }

@@ -85,7 +85,7 @@ TEST_F(DriverTest, LengthChecksRefuseShortBuffers) {
     uint32_t info = 99;
     unsigned long long before = hw_->register_accesses;
     NTSTATUS st = drv_device_control(*drv_, c.code, c.in || c.out ? record : nullptr, c.in, c.out, &info);
-    EXPECT_EQ(st, STATUS_INVALID_PARAMETER) << c.message;
+    EXPECT_EQ(st, kStatusInvalidParameter) << c.message;
     EXPECT_EQ(info, 0u) << c.message;
     EXPECT_EQ(hw_->register_accesses, before) << c.message;
     std::string t = trace();
@@ -94,13 +94,13 @@ TEST_F(DriverTest, LengthChecksRefuseShortBuffers) {
   }
   // An EDID reply longer than the output buffer.
   EdidRequest e{100, 0, 0xA0, 128, 0};
-  EXPECT_EQ(call(IOCTL_READ_EDID, e, 8, 127), STATUS_INVALID_PARAMETER);
+  EXPECT_EQ(call(IOCTL_READ_EDID, e, 8, 127), kStatusInvalidParameter);
   EXPECT_NE(trace().find("Invalid outBuffLen=127, Expected=128"), std::string::npos);
 }
 
 TEST_F(DriverTest, ReadsAndWritesMmioAtEachWidth) {
   auto w = mmio(0x100, 32, 0x11223344);
-  ASSERT_EQ(call(IOCTL_WRITE_MMIO, w, 16, 0), STATUS_SUCCESS);
+  ASSERT_EQ(call(IOCTL_WRITE_MMIO, w, 16, 0), kStatusSuccess);
   EXPECT_NE(trace().find("Write MMIO device=0x2, reg=0x100, value=0x11223344"), std::string::npos);
   struct {
     uint32_t width, reg, expected;
@@ -109,12 +109,12 @@ TEST_F(DriverTest, ReadsAndWritesMmioAtEachWidth) {
   for (auto& c : cases) {
     auto q = mmio(c.reg, c.width, 0xFFFFFFFF);
     uint32_t info = 0;
-    ASSERT_EQ(call(IOCTL_READ_MMIO, q, 16, 16, &info), STATUS_SUCCESS);
+    ASSERT_EQ(call(IOCTL_READ_MMIO, q, 16, 16, &info), kStatusSuccess);
     EXPECT_EQ(info, 16u);
     EXPECT_EQ(q.value, c.expected) << c.width << " " << c.reg;
   }
   auto b = mmio(0x101, 8, 0xABCDEF99);  // only the low byte is written
-  ASSERT_EQ(call(IOCTL_WRITE_MMIO, b, 16, 0), STATUS_SUCCESS);
+  ASSERT_EQ(call(IOCTL_WRITE_MMIO, b, 16, 0), kStatusSuccess);
   auto r = mmio(0x100, 32);
   call(IOCTL_READ_MMIO, r, 16, 16);
   EXPECT_EQ(r.value, 0x11229944u);
@@ -126,13 +126,13 @@ TEST_F(DriverTest, DumpsCopyDwordsAndCountZeroReturnsNothing) {
   uint32_t info = 0;
   std::vector<uint8_t> buffer(16);
   std::memcpy(buffer.data(), &q, 16);
-  ASSERT_EQ(drv_device_control(*drv_, IOCTL_DUMP_MMIO, buffer.data(), 16, 16, &info), STATUS_SUCCESS);
+  ASSERT_EQ(drv_device_control(*drv_, IOCTL_DUMP_MMIO, buffer.data(), 16, 16, &info), kStatusSuccess);
   EXPECT_EQ(info, 16u);
   std::memcpy(out.data(), buffer.data(), 16);
   EXPECT_EQ(out, (std::vector<uint32_t>{0x1000, 0x200, 0x10000, 0x1F001}));
   EXPECT_NE(trace().find("Dump MMIO : Device=0x2, startReg=0x2030, numRegs=0x4\n"), std::string::npos);
   auto zero = mmio(0x2030, 0, 0);
-  EXPECT_EQ(call(IOCTL_DUMP_MMIO, zero, 16, 0, &info), STATUS_SUCCESS);
+  EXPECT_EQ(call(IOCTL_DUMP_MMIO, zero, 16, 0, &info), kStatusSuccess);
   EXPECT_EQ(info, 0u);
 }
 
@@ -148,18 +148,18 @@ TEST_F(DriverTest, RequestsOutsideTheWindowAreRefusedWithoutTouchingIt) {
   for (auto& c : cases) {
     auto q = mmio(c.reg, c.width, c.count, c.device);
     unsigned long long before = hw_->register_accesses;
-    EXPECT_EQ(call(c.code, q, 16, 64), STATUS_INVALID_PARAMETER) << std::hex << c.reg;
+    EXPECT_EQ(call(c.code, q, 16, 64), kStatusInvalidParameter) << std::hex << c.reg;
     EXPECT_EQ(hw_->register_accesses, before);
   }
   // The last dword of the window is inside it.
   auto last = mmio(0x7FFFC, 32);
-  EXPECT_EQ(call(IOCTL_READ_MMIO, last, 16, 16), STATUS_SUCCESS);
+  EXPECT_EQ(call(IOCTL_READ_MMIO, last, 16, 16), kStatusSuccess);
 }
 
 TEST_F(DriverTest, DeviceIdAndConfigurationReads) {
   DeviceIdReply id{};
   uint32_t info = 0;
-  ASSERT_EQ(call(IOCTL_GET_DEVICE_ID, id, 0, 4, &info), STATUS_SUCCESS);
+  ASSERT_EQ(call(IOCTL_GET_DEVICE_ID, id, 0, 4, &info), kStatusSuccess);
   EXPECT_EQ(info, 4u);
   EXPECT_EQ(id.device_id, DOV_DID_2);
   EXPECT_EQ(id.revision, 0x0002);
@@ -172,7 +172,7 @@ TEST_F(DriverTest, DeviceIdAndConfigurationReads) {
     std::vector<uint8_t> buffer(192, 0);
     PciConfigRequest q{c.bus, c.device, c.function};
     std::memcpy(buffer.data(), &q, sizeof q);
-    EXPECT_EQ(drv_device_control(*drv_, IOCTL_READ_PCI_CONFIG, buffer.data(), 6, 192, &info), STATUS_SUCCESS);
+    EXPECT_EQ(drv_device_control(*drv_, IOCTL_READ_PCI_CONFIG, buffer.data(), 6, 192, &info), kStatusSuccess);
     EXPECT_EQ(info, c.bytes) << c.device;
     if (c.bytes) {
       EXPECT_EQ(buffer[0] | buffer[1] << 8, GFX_VENDOR_ID);
@@ -183,28 +183,28 @@ TEST_F(DriverTest, DeviceIdAndConfigurationReads) {
 TEST_F(DriverTest, ApertureWritesAndDumpsAndPhysicalMemory) {
   auto w = mmio(0x1000, 32, 0xCAFEF00D);
   uint32_t info = 0;
-  ASSERT_EQ(call(IOCTL_WRITE_GMADR, w, 16, 16, &info), STATUS_SUCCESS);
+  ASSERT_EQ(call(IOCTL_WRITE_GMADR, w, 16, 16, &info), kStatusSuccess);
   EXPECT_EQ(info, 16u);
   EXPECT_NE(trace().find("Write Mem: startReg=0x1000, value=0xcafef00d\n"), std::string::npos);
   std::vector<uint8_t> buffer(16);
   auto d = mmio(0x1000, 0, 2);
   std::memcpy(buffer.data(), &d, 16);
-  ASSERT_EQ(drv_device_control(*drv_, IOCTL_DUMP_GMADR, buffer.data(), 16, 8, &info), STATUS_SUCCESS);
+  ASSERT_EQ(drv_device_control(*drv_, IOCTL_DUMP_GMADR, buffer.data(), 16, 8, &info), kStatusSuccess);
   uint32_t v;
   std::memcpy(&v, buffer.data(), 4);
   EXPECT_EQ(v, 0xCAFEF00Du);
   // The same bytes seen as physical memory at the aperture BAR.
   auto m = mmio(0xD0001000, 0, 1);
   std::memcpy(buffer.data(), &m, 16);
-  ASSERT_EQ(drv_device_control(*drv_, IOCTL_DUMP_MEMORY, buffer.data(), 16, 4, &info), STATUS_SUCCESS);
+  ASSERT_EQ(drv_device_control(*drv_, IOCTL_DUMP_MEMORY, buffer.data(), 16, 4, &info), kStatusSuccess);
   std::memcpy(&v, buffer.data(), 4);
   EXPECT_EQ(v, 0xCAFEF00Du);
   // Past the 256 MiB aperture of this device, and physical memory above 4 GiB.
   auto far = mmio(0x0FFFFFFE, 32, 1);
-  EXPECT_EQ(call(IOCTL_WRITE_GMADR, far, 16, 16), STATUS_INVALID_PARAMETER);
+  EXPECT_EQ(call(IOCTL_WRITE_GMADR, far, 16, 16), kStatusInvalidParameter);
   EXPECT_NE(trace().find("Couldn't map memory with Start = 268435454"), std::string::npos);
   auto high = mmio(0xFFFFFFF0, 0, 8);
-  EXPECT_EQ(call(IOCTL_DUMP_MEMORY, high, 16, 32), STATUS_INVALID_PARAMETER);
+  EXPECT_EQ(call(IOCTL_DUMP_MEMORY, high, 16, 32), kStatusInvalidParameter);
   EXPECT_EQ(hw_->live_mappings, 2 - 1);  // device 2's MMIO window only
 }
 
@@ -230,7 +230,7 @@ TEST_F(DriverTest, EdidReadDirectlyFromTheAnalogDdcPins) {
   std::vector<uint8_t> buffer(128, 0xEE);
   std::memcpy(buffer.data(), &q, sizeof q);
   uint32_t info = 0;
-  ASSERT_EQ(drv_device_control(*drv_, IOCTL_READ_EDID, buffer.data(), 8, 128, &info), STATUS_SUCCESS);
+  ASSERT_EQ(drv_device_control(*drv_, IOCTL_READ_EDID, buffer.data(), 8, 128, &info), kStatusSuccess);
   EXPECT_EQ(info, 128u);
   const uint8_t header[] = {0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0};
   EXPECT_EQ(std::memcmp(buffer.data(), header, 8), 0);
@@ -242,7 +242,7 @@ TEST_F(DriverTest, EdidReadDirectlyFromTheAnalogDdcPins) {
   EdidRequest part{100, 0, 0xA0, 3, 8};
   std::vector<uint8_t> b2(8, 0xEE);
   std::memcpy(b2.data(), &part, sizeof part);
-  ASSERT_EQ(drv_device_control(*drv_, IOCTL_READ_EDID, b2.data(), 8, 8, &info), STATUS_SUCCESS);
+  ASSERT_EQ(drv_device_control(*drv_, IOCTL_READ_EDID, b2.data(), 8, 8, &info), kStatusSuccess);
   EXPECT_EQ(info, 3u);
   EXPECT_EQ(std::memcmp(b2.data(), buffer.data() + 8, 3), 0);
 }
@@ -256,7 +256,7 @@ TEST_F(DriverTest, EdidBehindSdvoSwitchesTheControlBus) {
     std::vector<uint8_t> buffer(128);
     std::memcpy(buffer.data(), &q, sizeof q);
     uint32_t info = 0;
-    ASSERT_EQ(drv_device_control(*drv_, IOCTL_READ_EDID, buffer.data(), 8, 128, &info), STATUS_SUCCESS)
+    ASSERT_EQ(drv_device_control(*drv_, IOCTL_READ_EDID, buffer.data(), 8, 128, &info), kStatusSuccess)
         << trace();
     EXPECT_EQ(hw_->gmbus().last_switch_argument(c.sdvo), c.argument);
     EXPECT_EQ(buffer[1], 0xFF);
@@ -271,11 +271,11 @@ TEST_F(DriverTest, EdidBehindSdvoSwitchesTheControlBus) {
 
 TEST_F(DriverTest, I2cRegisterWritesAndReads) {
   I2cRegRequest w{100, 0x72, 3, 0x5A, 0};
-  ASSERT_EQ(call(IOCTL_WRITE_I2C_REG, w, 8, 0), STATUS_SUCCESS);
+  ASSERT_EQ(call(IOCTL_WRITE_I2C_REG, w, 8, 0), kStatusSuccess);
   EXPECT_NE(trace().find("Write I2C addr=0x72, speed=100, reg=0x3, value=0x5a"), std::string::npos);
   I2cRegRequest r{1000, 0x72, 3, 0, 0};
   uint32_t info = 0;
-  ASSERT_EQ(call(IOCTL_READ_I2C_REG, r, 8, 8, &info), STATUS_SUCCESS);
+  ASSERT_EQ(call(IOCTL_READ_I2C_REG, r, 8, 8, &info), kStatusSuccess);
   EXPECT_EQ(info, 8u);
   EXPECT_EQ(r.value, 0x5A);
   // Rate 3 for 1000 kHz on the SDVO pin pair.
@@ -288,7 +288,7 @@ TEST_F(DriverTest, I2cRegisterWritesAndReads) {
 TEST_F(DriverTest, InvalidSlaveAddressFails) {
   I2cRegRequest r{100, 0x50, 0, 0, 0};
   uint32_t info = 5;
-  EXPECT_EQ(call(IOCTL_READ_I2C_REG, r, 8, 8, &info), STATUS_UNSUCCESSFUL);
+  EXPECT_EQ(call(IOCTL_READ_I2C_REG, r, 8, 8, &info), kStatusUnsuccessful);
   EXPECT_EQ(info, 0u);
   std::string t = trace();
   EXPECT_NE(t.find("hwpeek : gmbus_init : Error ! Invalid slaveAddrs=0x50 specified\n"), std::string::npos) << t;
@@ -299,7 +299,7 @@ TEST_F(DriverTest, SdvoCommandWritesArgumentsDownwardsAndReadsReturns) {
   SdvoCmdRequest q{};
   q.speed = 100, q.slave = 0x70, q.num_args = 2, q.args[0] = 0x11, q.args[1] = 0x22, q.opcode = 0x02;
   uint32_t info = 0;
-  ASSERT_EQ(call(IOCTL_SDVO_CMD, q, 28, 28, &info), STATUS_SUCCESS);
+  ASSERT_EQ(call(IOCTL_SDVO_CMD, q, 28, 28, &info), kStatusSuccess);
   EXPECT_EQ(info, 28u);
   EXPECT_EQ(q.status, 1u);
   EXPECT_EQ(q.returns[0], 0x01);
@@ -319,7 +319,7 @@ TEST_F(DriverTest, SdvoCommandWritesArgumentsDownwardsAndReadsReturns) {
   SdvoCmdRequest many = q;
   many.num_args = 9, many.status = 0;
   unsigned long long before = hw_->register_accesses;
-  ASSERT_EQ(call(IOCTL_SDVO_CMD, many, 28, 28), STATUS_SUCCESS);
+  ASSERT_EQ(call(IOCTL_SDVO_CMD, many, 28, 28), kStatusSuccess);
   EXPECT_EQ(hw_->register_accesses, before);
   EXPECT_EQ(many.status, 0u);
 }
@@ -354,13 +354,13 @@ class PendingSdvoTest : public DriverTest {
 TEST_F(PendingSdvoTest, CommandThatStaysPendingEndsWithStatusFour) {
   SdvoCmdRequest q{};
   q.speed = 100, q.slave = 0x72, q.opcode = 0x02;
-  ASSERT_EQ(call(IOCTL_SDVO_CMD, q, 28, 28), STATUS_SUCCESS);
+  ASSERT_EQ(call(IOCTL_SDVO_CMD, q, 28, 28), kStatusSuccess);
   EXPECT_EQ(q.status, 4u);
   for (uint8_t b : q.returns) EXPECT_EQ(b, 0);
   EXPECT_NE(trace().find("Success ! status=0x4"), std::string::npos);
   // The bus switch gives up after three pending reads.
   EdidRequest e{100, 0x70, 0xA0, 16, 0};
-  EXPECT_EQ(call(IOCTL_READ_EDID, e, 8, 16), STATUS_UNSUCCESSFUL);
+  EXPECT_EQ(call(IOCTL_READ_EDID, e, 8, 16), kStatusUnsuccessful);
   std::string t = trace();
   EXPECT_NE(t.find("Opcode Bus Switch failed"), std::string::npos) << t;
   EXPECT_NE(t.find("gmbus_set_control_bus_switch() failed"), std::string::npos) << t;
@@ -377,7 +377,7 @@ TEST_F(NakTest, RecoversFromANoAcknowledge) {
   std::vector<uint8_t> buffer(128);
   std::memcpy(buffer.data(), &q, sizeof q);
   uint32_t info = 0;
-  ASSERT_EQ(drv_device_control(*drv_, IOCTL_READ_EDID, buffer.data(), 8, 128, &info), STATUS_SUCCESS);
+  ASSERT_EQ(drv_device_control(*drv_, IOCTL_READ_EDID, buffer.data(), 8, 128, &info), kStatusSuccess);
   std::string t = trace();
   EXPECT_NE(t.find("gmbus_recv_pkt : Error ! gmbus error, bytes_rcvd=0"), std::string::npos) << t;
   EXPECT_NE(t.find("Resolving error=0x"), std::string::npos) << t;
@@ -391,7 +391,7 @@ class StallTest : public DriverTest {
 
 TEST_F(StallTest, StalledBlockReadFailsAndLeavesTheControllerIdle) {
   EdidRequest q{100, 0, 0xA0, 16, 0};
-  EXPECT_EQ(call(IOCTL_READ_EDID, q, 8, 16), STATUS_UNSUCCESSFUL);
+  EXPECT_EQ(call(IOCTL_READ_EDID, q, 8, 16), kStatusUnsuccessful);
   std::string t = trace();
   EXPECT_NE(t.find("gmbus_recv_pkt() failed"), std::string::npos) << t;
   EXPECT_NE(t.find("gmbus_read_edid() failed"), std::string::npos) << t;
@@ -399,7 +399,7 @@ TEST_F(StallTest, StalledBlockReadFailsAndLeavesTheControllerIdle) {
   // The failed request zeroed its reply, which overwrote the record.
   EXPECT_EQ(q.ddc_addr, 0);
   q = EdidRequest{100, 0, 0xA0, 16, 0};
-  EXPECT_EQ(call(IOCTL_READ_EDID, q, 8, 16), STATUS_SUCCESS) << trace();
+  EXPECT_EQ(call(IOCTL_READ_EDID, q, 8, 16), kStatusSuccess) << trace();
 }
 
 class NeverReadyTest : public DriverTest {
@@ -408,7 +408,7 @@ class NeverReadyTest : public DriverTest {
 
 TEST_F(NeverReadyTest, WaitsAreBounded) {
   I2cRegRequest r{100, 0x70, 9, 0, 0};
-  EXPECT_EQ(call(IOCTL_READ_I2C_REG, r, 8, 8), STATUS_UNSUCCESSFUL);
+  EXPECT_EQ(call(IOCTL_READ_I2C_REG, r, 8, 8), kStatusUnsuccessful);
   std::string t = trace();
   EXPECT_NE(t.find("gmbus_wait_event_zero : Error ! Failed : bit=0x200, status=0x200\n"), std::string::npos) << t;
   EXPECT_NE(t.find(" gmbus_wait_event_zero(BIT_GA) 1 Failed"), std::string::npos) << t;
@@ -420,15 +420,15 @@ class FynTest : public DriverTest {
 
 TEST_F(FynTest, DeviceThreeWindowAndFuses) {
   auto q = mmio(0x70180, 32, 0, 3);
-  ASSERT_EQ(call(IOCTL_READ_MMIO, q, 16, 16), STATUS_SUCCESS);
+  ASSERT_EQ(call(IOCTL_READ_MMIO, q, 16, 16), kStatusSuccess);
   EXPECT_EQ(q.value, 0x98000000u);
   HostControlRequest c{};
   c.control = 0xD08108F0;
   uint32_t info = 0;
-  ASSERT_EQ(call(IOCTL_WRITE_HOST_CONTROL, c, 192, 0, &info), STATUS_SUCCESS);
+  ASSERT_EQ(call(IOCTL_WRITE_HOST_CONTROL, c, 192, 0, &info), kStatusSuccess);
   EXPECT_EQ(info, 0u);  // no output buffer: nothing is returned
   uint32_t data = 0;
-  ASSERT_EQ(call(IOCTL_READ_HOST_DATA, data, 0, 4, &info), STATUS_SUCCESS);
+  ASSERT_EQ(call(IOCTL_READ_HOST_DATA, data, 0, 4, &info), kStatusSuccess);
   EXPECT_EQ(info, 4u);
   EXPECT_EQ(data, 0x33u);
 }
@@ -439,7 +439,7 @@ class Dev3AbsentTest : public DriverTest {
 
 TEST_F(Dev3AbsentTest, DeviceThreeRequestsAreRefused) {
   auto q = mmio(0x70180, 32, 0, 3);
-  EXPECT_EQ(call(IOCTL_READ_MMIO, q, 16, 16), STATUS_INVALID_PARAMETER);
+  EXPECT_EQ(call(IOCTL_READ_MMIO, q, 16, 16), kStatusInvalidParameter);
   EXPECT_NE(trace().find("MMIO of device=0x3 is not mapped"), std::string::npos);
 }
 
@@ -463,7 +463,7 @@ TEST(FamilyProfiles, EachFamilyBootsWithItsDevice) {
     EXPECT_EQ(drv.mmio[1].base != nullptr, c.device3) << c.name;
     uint32_t info = 0;
     MmioRequest q{0x70180, 32, 2, 0};
-    ASSERT_EQ(drv_device_control(drv, IOCTL_READ_MMIO, &q, 16, 16, &info), STATUS_SUCCESS) << c.name;
+    ASSERT_EQ(drv_device_control(drv, IOCTL_READ_MMIO, &q, 16, 16, &info), kStatusSuccess) << c.name;
     EXPECT_EQ(q.value, 0x98000000u) << c.name;
     // The GMBUS controller answers in the family's register window.
     uint8_t edid[8] = {};

@@ -40,7 +40,7 @@ check_log() {
 e2e() {
   dir=$(mktemp -d "${TMPDIR:-/tmp}/luma-wine-e2e-XXXXXX")
   cp "$build/bin/luma_qrt.exe" "$dir/"
-  if [ "$2" = yes ]; then cp "$build/bin/test_mini_dll.dll" "$dir/"; fi
+  if [ "$2" = yes ]; then cp "$build/simlib/test_mini_dll.dll" "$dir/"; fi
   status=0
   (cd "$dir" && "$run" ./luma_qrt.exe > console.txt 2>&1) || status=$?
   if [ $status -ne 0 ]; then
@@ -55,9 +55,9 @@ e2e() {
 
 echo "== luma_qrt.exe end to end"
 e2e "real display settings" no
-if [ -f "$build/bin/test_mini_dll.dll" ]; then
+if [ -f "$build/simlib/test_mini_dll.dll" ]; then
   e2e "simulation library" yes
 else
-  echo "FAIL: $build/bin/test_mini_dll.dll was not built" >&2; failed=1
+  echo "FAIL: $build/simlib/test_mini_dll.dll was not built" >&2; failed=1
 fi
 exit $failed

@@ -22,7 +22,7 @@ struct Request {
 
   NTSTATUS refuse(const char* format, long long a, long long b, long long c = 0) {
     drv_trace(drv, TRACE_ERROR, kMe, format, a, b, c);
-    return STATUS_INVALID_PARAMETER;
+    return kStatusInvalidParameter;
   }
   // "in and out >= n (combined)"
   bool both_short(uint32_t n, NTSTATUS& st) {
@@ -98,12 +98,12 @@ NTSTATUS read_mmio(Request& r) {
   if (r.both_short(sizeof(MmioRequest), st)) return st;
   auto q = r.record<MmioRequest>();
   const Window* w = mmio_range(r, q.device, q.reg, width_bytes(q.width));
-  if (!w) return STATUS_INVALID_PARAMETER;
+  if (!w) return kStatusInvalidParameter;
   q.value = read_width(r.drv.hw, w->base + q.reg, q.width);
   r.reply(q);
   drv_trace(r.drv, TRACE_INFO, kMe, "Read MMIO device=%#x, reg=%#x, value=%#x", q.device, q.reg, q.value);
   *r.information = sizeof q;
-  return STATUS_SUCCESS;
+  return kStatusSuccess;
 }
 
 NTSTATUS write_mmio(Request& r) {
@@ -111,10 +111,10 @@ NTSTATUS write_mmio(Request& r) {
   if (r.in_short(sizeof(MmioRequest), st)) return st;
   auto q = r.record<MmioRequest>();
   const Window* w = mmio_range(r, q.device, q.reg, width_bytes(q.width));
-  if (!w) return STATUS_INVALID_PARAMETER;
+  if (!w) return kStatusInvalidParameter;
   write_width(r.drv.hw, w->base + q.reg, q.width, q.value);
   drv_trace(r.drv, TRACE_INFO, kMe, "Write MMIO device=%#x, reg=%#x, value=%#x", q.device, q.reg, q.value);
-  return STATUS_SUCCESS;
+  return kStatusSuccess;
 }
 
 NTSTATUS dump_mmio(Request& r) {
@@ -124,12 +124,12 @@ NTSTATUS dump_mmio(Request& r) {
   uint64_t bytes = uint64_t(q.value) * 4;
   if (r.out_short(bytes, st)) return st;
   const Window* w = mmio_range(r, q.device, q.reg, bytes);
-  if (!w) return STATUS_INVALID_PARAMETER;
+  if (!w) return kStatusInvalidParameter;
   copy_dwords(r.drv.hw, w->base + q.reg, r.buffer, q.value);
   drv_trace(r.drv, TRACE_INFO, kMe, "Dump MMIO : Device=%#x, startReg=%#x, numRegs=%#x\n", q.device, q.reg,
             q.value);
   *r.information = static_cast<uint32_t>(bytes);
-  return STATUS_SUCCESS;
+  return kStatusSuccess;
 }
 
 // The GMBUS controller lives in device 2's window.
@@ -142,39 +142,39 @@ bool gmbus_mapped(Request& r) {
 NTSTATUS read_i2c(Request& r) {
   NTSTATUS st;
   if (r.both_short(sizeof(I2cRegRequest), st)) return st;
-  if (!gmbus_mapped(r)) return STATUS_INVALID_PARAMETER;
+  if (!gmbus_mapped(r)) return kStatusInvalidParameter;
   auto q = r.record<I2cRegRequest>();
   if (!gmbus_read_reg_i2c(r.drv, q.slave, q.speed, q.reg, &q.value)) {
     drv_trace(r.drv, TRACE_ERROR, kMe, "Failed to Read I2C Reg : addr=%#x, speed=%d, reg=%#x", q.slave,
               static_cast<int>(q.speed), q.reg);
-    return STATUS_UNSUCCESSFUL;
+    return kStatusUnsuccessful;
   }
   r.reply(q);
   drv_trace(r.drv, TRACE_INFO, kMe, "Read I2c Reg : addr=%#x, speed=%d, reg=%#x, value=%#x", q.slave,
             static_cast<int>(q.speed), q.reg, q.value);
   *r.information = sizeof q;
-  return STATUS_SUCCESS;
+  return kStatusSuccess;
 }
 
 NTSTATUS write_i2c(Request& r) {
   NTSTATUS st;
   if (r.in_short(sizeof(I2cRegRequest), st)) return st;
-  if (!gmbus_mapped(r)) return STATUS_INVALID_PARAMETER;
+  if (!gmbus_mapped(r)) return kStatusInvalidParameter;
   auto q = r.record<I2cRegRequest>();
   if (!gmbus_write_reg_i2c(r.drv, q.slave, q.speed, q.reg, q.value)) {
     drv_trace(r.drv, TRACE_ERROR, kMe, "Failed to Write I2C Reg : addr=%#x, speed=%d, reg=%#x, value=%#x",
               q.slave, static_cast<int>(q.speed), q.reg, q.value);
-    return STATUS_UNSUCCESSFUL;
+    return kStatusUnsuccessful;
   }
   drv_trace(r.drv, TRACE_INFO, kMe, "Write I2C addr=%#x, speed=%d, reg=%#x, value=%#x", q.slave,
             static_cast<int>(q.speed), q.reg, q.value);
-  return STATUS_SUCCESS;
+  return kStatusSuccess;
 }
 
 NTSTATUS sdvo_cmd(Request& r) {
   NTSTATUS st;
   if (r.both_short(sizeof(SdvoCmdRequest), st)) return st;
-  if (!gmbus_mapped(r)) return STATUS_INVALID_PARAMETER;
+  if (!gmbus_mapped(r)) return kStatusInvalidParameter;
   auto q = r.record<SdvoCmdRequest>();
   char args[8 * 5 + 16] = "";
   if (q.num_args) {
@@ -194,7 +194,7 @@ NTSTATUS sdvo_cmd(Request& r) {
   }
   r.reply(q);
   *r.information = sizeof q;
-  return STATUS_SUCCESS;
+  return kStatusSuccess;
 }
 
 NTSTATUS read_edid(Request& r) {
@@ -202,14 +202,14 @@ NTSTATUS read_edid(Request& r) {
   if (r.in_short(sizeof(EdidRequest), st)) return st;
   auto q = r.record<EdidRequest>();
   if (r.out_short(q.length, st)) return st;
-  if (!gmbus_mapped(r)) return STATUS_INVALID_PARAMETER;
+  if (!gmbus_mapped(r)) return kStatusInvalidParameter;
   std::memset(r.buffer, 0, q.length);
   if (!gmbus_read_edid(r.drv, q.slave, q.speed, q.ddc_addr, q.offset, q.length, r.buffer)) {
     drv_trace(r.drv, TRACE_ERROR, kMe, "gmbus_read_edid() failed");
-    return STATUS_UNSUCCESSFUL;
+    return kStatusUnsuccessful;
   }
   *r.information = q.length;
-  return STATUS_SUCCESS;
+  return kStatusSuccess;
 }
 
 NTSTATUS get_device_id(Request& r) {
@@ -218,7 +218,7 @@ NTSTATUS get_device_id(Request& r) {
   DeviceIdReply reply{gmch_get_id_device_id(r.drv, 2), gmch_get_revision_id(r.drv, 2)};
   r.reply(reply);
   *r.information = sizeof reply;
-  return STATUS_SUCCESS;
+  return kStatusSuccess;
 }
 
 NTSTATUS dump_memory(Request& r) {
@@ -231,14 +231,14 @@ NTSTATUS dump_memory(Request& r) {
     volatile uint8_t* p = r.drv.hw.map_io_space(q.reg, static_cast<uint32_t>(bytes));
     if (!p) {
       drv_trace(r.drv, TRACE_ERROR, kMe, "MmMapIoSpace failed");
-      return STATUS_INVALID_PARAMETER;
+      return kStatusInvalidParameter;
     }
     copy_dwords(r.drv.hw, p, r.buffer, q.value);
     r.drv.hw.unmap_io_space(p, static_cast<uint32_t>(bytes));
   }
   drv_trace(r.drv, TRACE_INFO, kMe, "Dump memory : startReg=%#x, numRegs=%#x\n", q.reg, q.value);
   *r.information = static_cast<uint32_t>(bytes);
-  return STATUS_SUCCESS;
+  return kStatusSuccess;
 }
 
 NTSTATUS read_pci_config(Request& r) {
@@ -251,10 +251,10 @@ NTSTATUS read_pci_config(Request& r) {
   uint32_t got = r.drv.hw.bus_read(q.bus, slot, config, 0, sizeof config);
   uint16_t vendor;
   std::memcpy(&vendor, config, 2);
-  if (got == 0 || vendor != GFX_VENDOR_ID) return STATUS_SUCCESS;  // refused: 0 bytes
+  if (got == 0 || vendor != GFX_VENDOR_ID) return kStatusSuccess;  // refused: 0 bytes
   std::memcpy(r.buffer, config, sizeof config);
   *r.information = sizeof config;
-  return STATUS_SUCCESS;
+  return kStatusSuccess;
 }
 
 // The aperture window a request selects (mapped by gmch_init_gmadr).
@@ -275,16 +275,16 @@ NTSTATUS dump_gmadr(Request& r) {
     if (!gmch_init_gmadr(r.drv, q.reg, static_cast<uint32_t>(bytes))) {
       drv_trace(r.drv, TRACE_ERROR, kMe, "Couldn't map memory with Start = %d, numRegs = %d",
                 static_cast<int>(q.reg), static_cast<int>(q.value));
-      return STATUS_INVALID_PARAMETER;
+      return kStatusInvalidParameter;
     }
     const Window* w = gmadr_window(r, q.device);
     if (w) copy_dwords(r.drv.hw, w->base, r.buffer, q.value);
     gmch_release_gmadr(r.drv);
-    if (!w) return STATUS_INVALID_PARAMETER;
+    if (!w) return kStatusInvalidParameter;
   }
   drv_trace(r.drv, TRACE_INFO, kMe, "Dump MMIO : startReg=%#x, numRegs=%#x\n", q.reg, q.value);
   *r.information = static_cast<uint32_t>(bytes);
-  return STATUS_SUCCESS;
+  return kStatusSuccess;
 }
 
 NTSTATUS write_gmadr(Request& r) {
@@ -293,16 +293,16 @@ NTSTATUS write_gmadr(Request& r) {
   auto q = r.record<MmioRequest>();
   if (!gmch_init_gmadr(r.drv, q.reg, 4)) {
     drv_trace(r.drv, TRACE_ERROR, kMe, "Couldn't map memory with Start = %d", static_cast<int>(q.reg));
-    return STATUS_INVALID_PARAMETER;
+    return kStatusInvalidParameter;
   }
   const Window* w = gmadr_window(r, q.device);
   if (w) write_width(r.drv.hw, w->base, q.width, q.value);
   gmch_release_gmadr(r.drv);
-  if (!w) return STATUS_INVALID_PARAMETER;
+  if (!w) return kStatusInvalidParameter;
   drv_trace(r.drv, TRACE_INFO, kMe, "Write Mem: startReg=%#x, value=%#x\n", q.reg, q.value);
   // The reply is the request itself; never claim more than the caller's buffer.
   *r.information = std::min<uint32_t>(sizeof q, r.out);
-  return STATUS_SUCCESS;
+  return kStatusSuccess;
 }
 
 NTSTATUS read_host_data(Request& r) {
@@ -312,20 +312,20 @@ NTSTATUS read_host_data(Request& r) {
   if (r.drv.hw.bus_read(0, 0, &data, 0xD4, 4) == 0) {
     data = 0xFFFFFFFFu;
     std::memcpy(r.buffer, &data, 4);
-    return STATUS_SUCCESS;
+    return kStatusSuccess;
   }
   std::memcpy(r.buffer, &data, 4);
   *r.information = 4;
-  return STATUS_SUCCESS;
+  return kStatusSuccess;
 }
 
 NTSTATUS write_host_control(Request& r) {
   NTSTATUS st;
   if (r.in_short(sizeof(HostControlRequest), st)) return st;
   auto q = r.record<HostControlRequest>();
-  if (r.drv.hw.bus_write(0, 0, &q.control, 0xD0, 4) == 0) return STATUS_SUCCESS;
+  if (r.drv.hw.bus_write(0, 0, &q.control, 0xD0, 4) == 0) return kStatusSuccess;
   *r.information = std::min<uint32_t>(sizeof q, r.out);
-  return STATUS_SUCCESS;
+  return kStatusSuccess;
 }
 
 using Handler = NTSTATUS (*)(Request&);
@@ -353,17 +353,17 @@ NTSTATUS drv_device_control(Driver& drv, uint32_t code, void* buffer, uint32_t i
   if (!buffer || (in_length == 0 && out_length == 0)) {
     drv_trace(drv, TRACE_ERROR, kMe, "Invalid pBuffIn=%#lx",
               static_cast<unsigned long>(reinterpret_cast<uintptr_t>(buffer)));
-    return STATUS_INVALID_PARAMETER;
+    return kStatusInvalidParameter;
   }
   for (const Route& route : kRoutes)
     if (route.code == code) {
       Request r{drv, static_cast<uint8_t*>(buffer), in_length, out_length, information};
       NTSTATUS st = route.handler(r);
-      if (st != STATUS_SUCCESS) *information = 0;
+      if (st != kStatusSuccess) *information = 0;
       return st;
     }
   drv_trace(drv, TRACE_ERROR, kMe, "Received Invalid controlCode=%#x", code);
-  return STATUS_INVALID_PARAMETER;
+  return kStatusInvalidParameter;
 }
 
 }  // namespace hwpeek

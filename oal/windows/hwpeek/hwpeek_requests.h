@@ -24,11 +24,12 @@ constexpr uint32_t IOCTL_WRITE_GMADR = hwpeek_code(12);
 constexpr uint32_t IOCTL_READ_HOST_DATA = hwpeek_code(13);
 constexpr uint32_t IOCTL_WRITE_HOST_CONTROL = hwpeek_code(14);
 
-// NT status values the driver completes requests with.
+// NT status values the driver completes requests with; named apart from the
+// STATUS_* macros of the Windows and kernel headers, which both sides include.
 using NTSTATUS = int32_t;
-constexpr NTSTATUS STATUS_SUCCESS = 0;
-constexpr NTSTATUS STATUS_UNSUCCESSFUL = static_cast<NTSTATUS>(0xC0000001u);
-constexpr NTSTATUS STATUS_INVALID_PARAMETER = static_cast<NTSTATUS>(0xC000000Du);
+constexpr NTSTATUS kStatusSuccess = 0;
+constexpr NTSTATUS kStatusUnsuccessful = static_cast<NTSTATUS>(0xC0000001u);
+constexpr NTSTATUS kStatusInvalidParameter = static_cast<NTSTATUS>(0xC000000Du);
 
 // Functions 1, 2, 3, 9, 11, 12.
 struct MmioRequest {
