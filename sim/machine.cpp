@@ -81,6 +81,7 @@ Machine& Machine::boot_text(const std::string& profile_text, const std::string& 
 }
 
 Machine::~Machine() {
+  while (!part_order_.empty()) part_order_.pop_back();
   parts_.clear();
   if (debug_log_) std::fclose(debug_log_);
 }

@@ -10,6 +10,7 @@
 #include <string>
 #include <typeindex>
 #include <unordered_map>
+#include <vector>
 
 #include "profile.h"
 #include "state_store.h"
@@ -59,11 +60,16 @@ class SIM_API Machine {
   unsigned long long waited_ms() const { return waited_ms_; }
   void wait(unsigned milliseconds);
 
+  // A part that uses another one asks for it in its constructor, so that it
+  // is built after it and, parts being dropped in reverse, dropped before it.
   template <class T>
   T& part() {
     auto it = parts_.find(std::type_index(typeid(T)));
-    if (it == parts_.end())
-      it = parts_.emplace(std::type_index(typeid(T)), std::make_unique<T>(*this)).first;
+    if (it == parts_.end()) {
+      auto made = std::make_unique<T>(*this);
+      it = parts_.emplace(std::type_index(typeid(T)), made.get()).first;
+      part_order_.push_back(std::move(made));
+    }
     return static_cast<T&>(*it->second);
   }
 
@@ -84,7 +90,8 @@ class SIM_API Machine {
   std::string fault_;
   std::string state_dir_;
   std::unordered_map<std::string, std::unique_ptr<StateFile>> states_;
-  std::unordered_map<std::type_index, std::unique_ptr<Part>> parts_;
+  std::unordered_map<std::type_index, Part*> parts_;
+  std::vector<std::unique_ptr<Part>> part_order_;  // in the order they were built
   std::string debug_capture_;
   FILE* debug_log_ = nullptr;
   unsigned long long waited_ms_ = 0;

@@ -46,6 +46,7 @@ class ServiceManager : public Part {
   };
 
   explicit ServiceManager(Machine& m) : machine_(m) {
+    m.part<Hardware>();  // running drivers use it: it must outlive them
     current() = this;
     start_failures_left_ = m.has_fault("driver_start_fail") ? m.profile().number("faults", "driver_start_fail", 1) : 0;
     StateFile& st = m.state("services");
