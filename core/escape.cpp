@@ -68,11 +68,12 @@ bool apply_and_commit(const char* device, DEVMODEA* mode, DWORD flags) {
     auto change = simulated_change();
     return change && change(mode, CDS_NORESET) != 0;
   }
-  change_settings(device, mode, flags);
+  LONG stored = change_settings(device, mode, flags);
   print_last_error();
-  change_settings(device, nullptr, 0);
+  LONG committed = change_settings(device, nullptr, 0);
   print_last_error();
-  return true;
+  // A mode Windows refused leaves the screen as it was: not a success.
+  return stored == DISP_CHANGE_SUCCESSFUL && committed == DISP_CHANGE_SUCCESSFUL;
 }
 
 }  // namespace

@@ -179,10 +179,10 @@ TEST_F(DualCommands, RotationStatusPerPort) {
 
 TEST_F(DisplayCommands, RotateAndFlipKeepTheOtherSetting) {
   // Both spellings of the first port name the same port.
-  ASSERT_EQ(run("rotate tv 90"), EXIT_OK);
-  EXPECT_EQ(rotation_of(PORT_TV), 90u);
-  ASSERT_EQ(run("rotate SDVOA 180"), EXIT_OK);
+  ASSERT_EQ(run("rotate tv 180"), EXIT_OK);
   EXPECT_EQ(rotation_of(PORT_TV), 180u);
+  ASSERT_EQ(run("rotate SDVOA 0"), EXIT_OK);
+  EXPECT_EQ(rotation_of(PORT_TV), 0u);
   EXPECT_EQ(args_.count, 0);
 
   ASSERT_EQ(run("rotate lvds 90"), EXIT_OK);
@@ -263,6 +263,19 @@ TEST_F(DisplayCommands, ScreenResolutionOfAllScreens) {
   sim::clear_display_changes();
   ASSERT_EQ(run("set_scrn_res 0 1280X800X60"), EXIT_OK);
   EXPECT_EQ(sim::display_changes(), (Changes{on(kD1, "1280x800x32@60 0x10000009"), "commit"}));
+}
+
+TEST_F(DisplayCommands, ResolutionWindowsRefusesIsAFailure) {
+  opal_port_info_t info;
+  ASSERT_EQ(run("set_scrn_res all 1920x1080x60"), EXIT_OS_CALL_ERROR);
+  ASSERT_EQ(opal_get_port_info(PORT_LVDS, &info), EXIT_OK);
+  EXPECT_EQ(info.width, 1024u);
+  // The TV port is not on the desktop: the driver turns it, but the panel's
+  // screen cannot take the swapped resolution the desktop is re-applied with.
+  EXPECT_EQ(run("rotate tv 90"), EXIT_OS_CALL_ERROR);
+  EXPECT_EQ(rotation_of(PORT_TV), 90u);
+  ASSERT_EQ(opal_get_port_info(PORT_LVDS, &info), EXIT_OK);
+  EXPECT_EQ(info.width, 1024u);
 }
 
 TEST_F(DisplayCommands, ListsGoThroughTheMessageWriter) {
