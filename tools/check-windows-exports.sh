@@ -2,6 +2,8 @@
 # Checks a Windows build's deliverables without running them:
 # - lumainfo.dll exports every LUMA_API function of include/lumainfo.h by
 #   its undecorated name, and nothing that the header does not declare;
+# - test_mini_dll.dll exports its three entries, hwpeek.sys is a native
+#   image, and luma_qrt.exe and lumainfo.dll carry it as "HWPEEKDEV";
 # - every program and library imports only system DLLs (the compiler's
 #   runtime is linked in), so they run on a bare Windows.
 # Usage: tools/check-windows-exports.sh <bin folder> <mingw triple>
@@ -32,8 +34,31 @@ if [ -n "$extra" ]; then
   status=1
 fi
 
+# The simulation library exports the session's three entries; the driver is
+# a native-subsystem image whose entry is DriverEntry.
+simlib="$bin/../simlib/test_mini_dll.dll"
+if [ ! -f "$simlib" ]; then
+  echo "test_mini_dll.dll ($triple) was not built" >&2; status=1
+elif [ "$(exports "$simlib" | tr '\n' ' ')" != "bootup_sequence test_change_display_settings test_escape " ]; then
+  echo "test_mini_dll.dll ($triple) exports" $(exports "$simlib") "instead of its three entries" >&2; status=1
+fi
+if [ ! -f "$bin/hwpeek.sys" ]; then
+  echo "hwpeek.sys ($triple) was not built" >&2; status=1
+elif ! "$objdump" -p "$bin/hwpeek.sys" | grep -q '^Subsystem.*(NT native)'; then
+  echo "hwpeek.sys ($triple) is not a native-subsystem image" >&2; status=1
+fi
+for f in "$bin/luma_qrt.exe" "$bin/lumainfo.dll"; do
+  # The driver image rides along as the resource "HWPEEKDEV" 101.
+  "$triple-objcopy" -O binary -j .rsrc "$f" "$bin/.rsrc" 2>/dev/null || : > "$bin/.rsrc"
+  found=$(tr -d '\000' < "$bin/.rsrc" | grep -ac HWPEEKDEV || true)
+  rm -f "$bin/.rsrc"
+  if [ "$found" -eq 0 ]; then
+    echo "$(basename "$f") ($triple) does not carry the resource HWPEEKDEV" >&2; status=1
+  fi
+done
+
 system_dlls='^(kernel32|user32|gdi32|advapi32|shlwapi|ole32|oleaut32|ws2_32|msvcrt|ntoskrnl|hal)\.(dll|exe)$'
-for f in "$bin"/*.dll "$bin"/*.exe "$bin"/*.sys; do
+for f in "$bin"/*.dll "$bin"/*.exe "$bin"/*.sys "$simlib"; do
   [ -e "$f" ] || continue
   for dll in $("$objdump" -p "$f" | sed -n 's/^[[:space:]]*DLL Name: //p'); do
     if ! printf '%s\n' "$dll" | tr 'A-Z' 'a-z' | grep -Eq "$system_dlls"; then
@@ -42,5 +67,5 @@ for f in "$bin"/*.dll "$bin"/*.exe "$bin"/*.sys; do
     fi
   done
 done
-[ $status -eq 0 ] && echo "$triple: lumainfo.dll exports $(printf '%s\n' "$have" | wc -l) functions by undecorated name; all binaries need system DLLs only"
+[ $status -eq 0 ] && echo "$triple: lumainfo.dll exports $(printf '%s\n' "$have" | wc -l) functions by undecorated name; test_mini_dll.dll its three entries; hwpeek.sys is a native image carried by luma_qrt.exe and lumainfo.dll; all binaries need system DLLs only"
 exit $status

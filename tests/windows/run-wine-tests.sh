@@ -1,7 +1,9 @@
 #!/bin/sh
 # Runs the Windows test suite of a 64-bit cross build under wine64:
 #  1. every GoogleTest program of the build, through ctest (each program runs
-#     under wine, see tools/wine-run.sh);
+#     under wine, see tools/wine-run.sh); hwpeek_service_tests installs the
+#     kernel driver hwpeek.sys as a service in wine, opens \\.\HwPeekDev,
+#     sends it requests, and stops and deletes it;
 #  2. luma_qrt.exe end to end in a fresh folder, with test_mini_dll.dll beside
 #     it when the build has one (simulation mode) and without it, checking
 #     its exit status and its report log.
@@ -30,6 +32,10 @@ check_log() {
     echo "FAIL ($what): $opened commands started but $closed ended with an exit code" >&2; return 1
   fi
   if grep -q 'Exit Code: Unknown' "$log.txt"; then echo "FAIL ($what): an unknown exit code" >&2; return 1; fi
+  if [ "$what" = "simulation library" ] &&
+     ! grep -q '^Lumagraph Graphics Driver  *: 14\.21\.4436$' "$log.txt"; then
+    echo "FAIL ($what): the simulation library did not answer the driver-version escape" >&2; return 1
+  fi
   if ! grep -q '^Function: GET_OS_NAME, Exit Code: EXIT_OK$' "$log.txt"; then
     echo "FAIL ($what): get_os_name did not succeed" >&2; return 1
   fi
@@ -43,6 +49,10 @@ e2e() {
   if [ "$2" = yes ]; then cp "$build/simlib/test_mini_dll.dll" "$dir/"; fi
   status=0
   (cd "$dir" && "$run" ./luma_qrt.exe > console.txt 2>&1) || status=$?
+  # The session removes the driver it installed.
+  if [ -e "$WINEPREFIX/drive_c/windows/hwpeek.sys" ]; then
+    echo "FAIL ($1): hwpeek.sys is left in the Windows folder" >&2; failed=1
+  fi
   if [ $status -ne 0 ]; then
     echo "FAIL ($1): luma_qrt.exe exited with $status" >&2; cat "$dir/console.txt" >&2; failed=1
   elif ! grep -q 'output redirected to luma_qrt.log' "$dir/console.txt"; then
