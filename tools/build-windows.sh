@@ -1,6 +1,7 @@
 #!/bin/sh
 # Cross-builds the Windows deliverables with mingw-w64:
-#   build-win64/bin  64-bit: lumainfo.dll, luma_qrt.exe and
+#   build-win64/bin  64-bit: lumainfo.dll, luma_qrt.exe (both carrying the
+#                    kernel driver hwpeek.sys, also built here) and
 #                    the test programs (run them with tests/windows/run-wine-tests.sh);
 #                    simlib/test_mini_dll.dll, the simulation library
 #   build-win32/bin  32-bit: the same deliverables, checked statically only

@@ -88,7 +88,8 @@ NTSTATUS restrict_device(PDEVICE_OBJECT device) {
   HANDLE handle = nullptr;
   st = ObOpenObjectByPointer(device, OBJ_KERNEL_HANDLE, nullptr, WRITE_DAC, nullptr, KernelMode, &handle);
   if (!NT_SUCCESS(st)) return st;
-  st = ZwSetSecurityObject(handle, DACL_SECURITY_INFORMATION, &sd);
+  // Protected: no ACE inherited from the object directory widens it.
+  st = ZwSetSecurityObject(handle, DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, &sd);
   ZwClose(handle);
   return st;
 }
