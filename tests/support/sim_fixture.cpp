@@ -38,6 +38,11 @@ static sim::Machine& boot(const std::string& profile, const std::string& dir) {
 
 void SimTest::SetUp() {
   state_dir_ = make_temp_dir("state");
+  // Each test works in a folder of its own: the session writes files (the
+  // driver image, logs) into the current directory, and tests run side by side.
+  saved_cwd_ = std::filesystem::current_path().string();
+  std::filesystem::create_directory(state_dir_ + "/cwd");
+  std::filesystem::current_path(state_dir_ + "/cwd");
   auto& m = boot(profile(), state_dir_);
   ASSERT_EQ(m.fault(), nullptr) << m.fault();
   opal_set_debug_volume(2);
@@ -50,6 +55,7 @@ void remove_tree(const std::string& path) {
 
 void SimTest::TearDown() {
   opal_set_debug_volume(2);
+  std::filesystem::current_path(saved_cwd_);
   remove_tree(state_dir_);
 }
 

@@ -26,6 +26,7 @@ class SimTest : public ::testing::Test {
   sim::Machine& reboot();
   sim::Machine& machine() { return sim::Machine::get(); }
   std::string state_dir_;
+  std::string saved_cwd_;
 };
 
 // Captures standard output (file descriptor 1) between start and stop.
