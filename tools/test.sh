@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Builds everything and runs the whole test suite: once as built, once under
-# AddressSanitizer and UndefinedBehaviorSanitizer. Installs the Debian
-# packages it needs first when they are missing (as root).
-#   --quick   skip the sanitizer pass
+# AddressSanitizer and UndefinedBehaviorSanitizer, then the Windows build
+# (cross-built with mingw-w64 for 64 and 32 bits, its tests and the report
+# tool run under wine64). Installs the Debian packages it needs first when
+# they are missing (as root).
+#   --quick   the first pass only
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 quick=0
@@ -14,6 +16,7 @@ for arg in "$@"; do
 done
 
 packages=(cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev)
+[ "$quick" -eq 1 ] || packages+=(g++-mingw-w64 wine64)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -41,4 +44,8 @@ if [ "$quick" -eq 0 ]; then
   echo "== build and test under AddressSanitizer and UndefinedBehaviorSanitizer"
   ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     run_pass "$root/build-sanitize" -DLUMA_SANITIZE=ON -DLUMA_BUILD_BENCH=OFF
+  echo "== Windows: cross-build for 64 and 32 bits, check the exports"
+  LUMA_JOBS=$jobs "$root/tools/build-windows.sh" all
+  echo "== Windows: tests and the report tool under wine64"
+  "$root/tests/windows/run-wine-tests.sh" "$root/build-win64"
 fi
