@@ -165,10 +165,10 @@ opal_exit_t cmd_set_display_mode(cmd_args_t* args) {
   }
   ModeList list;
   if (opal_exit_t rc = opal_get_mode_list(target, 0, &list.modes, &list.count)) return rc;
+  // Both displays take the same mode, matched once in the primary port's list.
   const opal_mode_t* primary = find_mode(list, mode);
   if (!primary) return EXIT_INVALID_PARAM_ERROR;
-  const opal_mode_t* secondary = find_mode(list, mode);
-  if (!secondary) return EXIT_INVALID_PARAM_ERROR;
+  const opal_mode_t* secondary = primary;
 
   const bool extended = OPAL_DC_TYPE(current) == MULTI_TYPE_EXTENDED;
   const bool same_type = OPAL_DC_TYPE(requested) == OPAL_DC_TYPE(current);

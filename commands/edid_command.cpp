@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "core/msglog.h"
+#include "display/display_internal.h"
 #include "edid_file.h"
 #include "edid_report.h"
 
@@ -41,10 +42,11 @@ opal_exit_t edid_from_file(const char* path) {
 }
 
 opal_exit_t edid_from_ports() {
-  uint32_t dc = opal_get_current_dc();
-  if (dc == 0) {
+  uint32_t dc = 0;
+  // A dc read as 0 is no failure: no port is active, so there is no report.
+  if (opal_exit_t failure = read_current_dc(&dc)) {
     if (vol_above(0)) writeMsg(MSG_ERROR, "ERROR: Can't get current dc");
-    return EXIT_OS_CALL_ERROR;
+    return failure;
   }
   opal_exit_t rc = EXIT_OK;
   for (uint32_t field = 1; field <= 7; ++field) {

@@ -1,14 +1,11 @@
-// The EDID 1.3 base block decoder and the get_edid_info command.
+// The EDID 1.3 base block decoder.
 #include "edid_report.h"
 
 #include <cstdarg>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "core/msglog.h"
-#include "edid_file.h"
-#include "handlers.h"
 
 namespace {
 

@@ -41,16 +41,6 @@ const char* trim_blanks(char* text) {
   return text;
 }
 
-void to_multibyte(const std::wstring& wide, char (&out)[256]) {
-  out[0] = '\0';
-  if (oal::WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, out, sizeof out, nullptr, nullptr) == 0) {
-    // Longer than the buffer: keep the part that fits.
-    size_t i = 0;
-    for (; i < wide.size() && i < sizeof out - 1; ++i) out[i] = wide[i] < 0x100 ? static_cast<char>(wide[i]) : '?';
-    out[i] = '\0';
-  }
-}
-
 }  // namespace
 
 opal_exit_t cmd_get_chipset_name(cmd_args_t* args) {
@@ -129,11 +119,9 @@ opal_exit_t cmd_get_sys_bios_version(cmd_args_t* args) {
     const std::vector<WmiInstance>* results = wmi.query(L"Win32_BIOS", property, 0);
     if (results && !results->empty() && !results->back().empty()) {
       const WmiProperty& p = results->back().back();
-      char name[256], value[256];
-      to_multibyte(p.name, name);
-      to_multibyte(p.value, value);
+      std::string name = wmi_multibyte(p.name.c_str()), value = wmi_multibyte(p.value.c_str());
       char line[2 * kArgSlotSize + 64];
-      std::snprintf(line, sizeof line, "%-48s: %s", name, value);
+      std::snprintf(line, sizeof line, "%-48s: %s", name.c_str(), value.c_str());
       std::snprintf(args->slot[slot], kArgSlotSize, "%.255s", line);
     }
     ++slot;

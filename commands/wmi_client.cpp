@@ -9,17 +9,6 @@ namespace {
 
 void debug(const char* text) { oal::OutputDebugStringA(text); }
 
-std::string narrow(const wchar_t* w) {
-  char buf[256] = {};
-  if (!w || oal::WideCharToMultiByte(CP_ACP, 0, w, -1, buf, sizeof buf, nullptr, nullptr) == 0) {
-    // Too long for the buffer: keep what fits.
-    std::string s;
-    for (; w && *w && s.size() < sizeof buf - 1; ++w) s += *w < 0x100 ? static_cast<char>(*w) : '?';
-    return s;
-  }
-  return buf;
-}
-
 // The local host name; "." (this machine, to WMI) when it cannot be had.
 std::wstring host_name() {
   WSADATA data;
@@ -51,6 +40,17 @@ bool connect_server(oal::IWbemLocator* locator, oal::IWbemServices** services) {
 
 }  // namespace
 
+std::string wmi_multibyte(const wchar_t* wide) {
+  char buf[256] = {};
+  if (!wide || oal::WideCharToMultiByte(CP_ACP, 0, wide, -1, buf, sizeof buf, nullptr, nullptr) == 0) {
+    // Too long for the buffer: keep what fits.
+    std::string s;
+    for (; wide && *wide && s.size() < sizeof buf - 1; ++wide) s += *wide < 0x100 ? static_cast<char>(*wide) : '?';
+    return s;
+  }
+  return buf;
+}
+
 std::wstring wmi_value_text(const VARIANT& v) {
   // An array is no scalar whatever its element type.
   if (v.vt & VT_ARRAY) return L"UNSUPPORTED DATA TYPE";
@@ -73,8 +73,11 @@ bool WmiClient::connect() {
     return false;
   }
   com_started_ = true;
-  if (FAILED(oal::CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_NONE,
-                                       RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE, nullptr))) {
+  // Security is set once per process: when the program (or an earlier
+  // client) has already set it, WMI is still usable.
+  HRESULT security = oal::CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_NONE,
+                                               RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE, nullptr);
+  if (FAILED(security) && security != RPC_E_TOO_LATE) {
     debug("ERROR: Couldn't succeed CoInitializeSecurity\n");
     close();
     return false;
@@ -105,7 +108,7 @@ const std::vector<WmiInstance>* WmiClient::query(const wchar_t* class_name, cons
     debug("ERROR: instance cannot be < 0\n");
     return nullptr;
   }
-  std::string cls = narrow(class_name), prop = narrow(property);
+  std::string cls = wmi_multibyte(class_name), prop = wmi_multibyte(property);
   char msg[600];
   BSTR name = oal::SysAllocString(class_name);
   oal::IEnumWbemClassObject* items = nullptr;
@@ -148,8 +151,9 @@ const std::vector<WmiInstance>* WmiClient::query(const wchar_t* class_name, cons
   }
   items->Release();
   items = nullptr;
-  // No instance at all is as missing as a skipped-over one.
-  if (read == 0) return missing_instance();
+  // An asked-for instance that is not there is missing; a class with no
+  // instances at all reads as an empty list when every instance is asked for.
+  if (read == 0 && instance != -1) return missing_instance();
   return &results_;
 }
 

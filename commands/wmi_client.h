@@ -38,5 +38,8 @@ class WmiClient {
   std::vector<WmiInstance> results_;
 };
 
+// A wide text in the system's multibyte code page, at most 255 characters.
+std::string wmi_multibyte(const wchar_t* wide);
+
 // The value text of a property as the report shows it.
 std::wstring wmi_value_text(const VARIANT& value);

@@ -8,6 +8,7 @@
 #include "commands/handlers.h"
 #include "commands/system_commands.h"
 #include "commands/wmi_client.h"
+#include "oal/wmi.h"
 #include "support/sim_fixture.h"
 
 namespace {
@@ -62,6 +63,51 @@ TEST_F(MemoryTest, TotalRoundsDownAndEveryOtherFigureUp) {
   };
   EXPECT_EQ(lines(a), expected);
 }
+
+// Commands with no profile of their own to read: what each leaves in the
+// record and returns on the default machine, without a library session (so
+// without the register access driver) unless the profile says otherwise.
+struct SystemCase {
+  const char* name;
+  cmd_handler_t handler;
+  const char* word;
+  const char* param;
+  const char* profile;
+  opal_exit_t rc;
+  int count;
+  const char* first_line;  // the start of slot 0 after the call
+};
+
+const SystemCase kSystemCases[] = {
+    {"os_name_is_one_line", cmd_get_os_name, "get_os_name", nullptr, "", EXIT_OK, 1, "OS NAME: "},
+    {"chipset_needs_the_driver", cmd_get_chipset_name, "get_chipset_name", nullptr, "", EXIT_OS_CALL_ERROR, 0,
+     "get_chipset_name"},
+    {"driver_version_escape_fails", cmd_get_driver_version, "get_driver_version", nullptr,
+     "[faults]\nescape_zero = all\n", EXIT_OS_CALL_ERROR, 0, "get_driver_version"},
+    {"wait_zero", cmd_wait, "wait", "0", "", EXIT_OK, 0, "wait"},
+    {"wait_text_is_zero", cmd_wait, "wait", "soon", "", EXIT_OK, 0, "wait"},
+    {"wait_beyond_32_bits", cmd_wait, "wait", "4294967296", "", EXIT_INVALID_PARAM_ERROR, 0, "wait"},
+};
+
+class SystemCommands : public ProfileTest, public ::testing::WithParamInterface<SystemCase> {
+ protected:
+  void SetUp() override {
+    text = std::string("[machine]\nwait_scale = 0\n") + GetParam().profile;
+    SimTest::SetUp();
+  }
+};
+
+TEST_P(SystemCommands, SlotsAndExitCode) {
+  const SystemCase& c = GetParam();
+  opal_exit_t rc;
+  cmd_args_t a = call(c.handler, c.word, rc, c.param);
+  EXPECT_EQ(rc, c.rc);
+  EXPECT_EQ(a.count, c.count);
+  EXPECT_EQ(std::string(a.slot[0]).rfind(c.first_line, 0), 0u) << a.slot[0];
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, SystemCommands, ::testing::ValuesIn(kSystemCases),
+                         [](const ::testing::TestParamInfo<SystemCase>& p) { return std::string(p.param.name); });
 
 const char kCpu[] = "[registry HKLM\\HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0]\n"
                     "Identifier = x86 Family 15 Model 4 Stepping 1\n"
@@ -154,6 +200,21 @@ TEST_F(BiosTest, ReadsEachPropertyOfTheFirstInstance) {
   EXPECT_NE(machine().take_debug_output().find("Connected to WMI successfully\n"), std::string::npos);
 }
 
+TEST_F(BiosTest, ProgramThatAlreadySetComSecurity) {
+  text = kBios;
+  SimTest::SetUp();
+  // The program set the process's COM security before the command ran.
+  ASSERT_FALSE(FAILED(oal::CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
+  ASSERT_FALSE(FAILED(oal::CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_NONE,
+                                                RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE, nullptr)));
+  opal_exit_t rc;
+  cmd_args_t a = call(cmd_get_sys_bios_version, "get_sys_bios_version", rc);
+  oal::CoUninitialize();
+  EXPECT_EQ(rc, EXIT_OK);
+  EXPECT_STREQ(a.slot[0], "Name                                            : Award");
+  EXPECT_STREQ(a.slot[1], "Manufacturer                                    : Phoenix");
+}
+
 struct BiosFailure {
   const char* what;
   const char* profile;
@@ -209,6 +270,13 @@ TEST_F(WmiClientTest, RefusesBadQueriesAndCanRunAgainAfterClose) {
   ASSERT_NE(all, nullptr);
   ASSERT_EQ(all->size(), 1u);
   EXPECT_EQ((*all)[0][0].type, static_cast<unsigned>(VT_BSTR));
+  // Every instance of a class that has none: an empty list, no error.
+  wmi.clear();
+  machine().take_debug_output();
+  auto* none = wmi.query(L"Win32_Fan", L"Name", -1);
+  ASSERT_NE(none, nullptr);
+  EXPECT_TRUE(none->empty());
+  EXPECT_EQ(machine().take_debug_output(), "");
   wmi.close();
   // COM security is set once per COM lifetime: a second client works.
   WmiClient again;
@@ -253,6 +321,31 @@ TEST_F(EdidCommandTest, FileErrors) {
     EXPECT_EQ(a.count, 0);
   }
 }
+
+class EdidPortsTest : public EdidCommandTest, public ::testing::WithParamInterface<std::pair<const char*, opal_exit_t>> {
+ protected:
+  std::string profile() const override {
+    return std::string("base = dov\n[machine]\nwait_scale = 0\n") + GetParam().first;
+  }
+};
+
+TEST_P(EdidPortsTest, CurrentDcDecidesThePorts) {
+  opal_exit_t rc;
+  StdoutCapture out;
+  cmd_args_t a = call(cmd_get_edid_info, "get_edid_info", rc);
+  std::string printed = out.stop();
+  EXPECT_EQ(rc, GetParam().second);
+  EXPECT_EQ(a.count, 0);
+  if (rc == EXIT_OK)
+    EXPECT_EQ(printed, "");  // no port is active: nothing to report
+  else
+    EXPECT_NE(printed.find("ERROR: Can't get current dc\n"), std::string::npos) << printed;
+}
+
+INSTANTIATE_TEST_SUITE_P(Dc, EdidPortsTest,
+                         ::testing::Values(std::make_pair("[faults]\nescape_zero = all\n", EXIT_OS_CALL_ERROR),
+                                           std::make_pair("[lumagraph]\ndcs = 0x0, 0x41\ndc = 0x0\n", EXIT_OK)),
+                         [](const auto& p) { return p.param.second == EXIT_OK ? "no_port_active" : "unreadable"; });
 
 TEST_F(EdidCommandTest, UltconfSilencesThePortReport) {
   setenv("ULTCONF", "1", 1);
