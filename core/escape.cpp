@@ -51,6 +51,23 @@ uint32_t find_screens(Screen* out) {
   return n;
 }
 
+void invalid_screen_message() {
+  if (vol_above(0)) writeMsg(MSG_ERROR, "ERROR: Invalid screen number");
+}
+
+// The Lumagraph screen with a given number; false (with the message) when
+// there is no such screen.
+bool pick_screen(uint32_t screen, Screen& out) {
+  Screen screens[kMaxScreens];
+  uint32_t n = find_screens(screens);
+  if (screen >= n) {
+    invalid_screen_message();
+    return false;
+  }
+  out = screens[screen];
+  return true;
+}
+
 LONG change_settings(const char* device, DEVMODEA* mode, DWORD flags) {
   if (session.change_display_settings_ex)
     return session.change_display_settings_ex(device, mode, nullptr, flags, nullptr);
@@ -158,7 +175,7 @@ bool read_primary_settings(uint32_t* depth, uint32_t* rotation, uint32_t* width,
     }
     return true;
   }
-  if (vol_above(0)) writeMsg(MSG_ERROR, "ERROR: Invalid screen number");
+  invalid_screen_message();
   return false;
 }
 
@@ -169,7 +186,7 @@ bool apply_screen_mode(uint32_t screen, uint16_t width, uint16_t height, uint16_
   uint32_t first = 0, last = n;
   if (screen != kAllScreens) {
     if (screen >= n) {
-      if (vol_above(0)) writeMsg(MSG_ERROR, "ERROR: Invalid screen number");
+      invalid_screen_message();
       return false;
     }
     first = screen;
@@ -250,13 +267,9 @@ bool attach_screen_right(uint32_t width, uint32_t height, uint32_t refresh, uint
   int primary_width = desktop ? oal::GetDeviceCaps(desktop, HORZRES) : 0;
   if (desktop) oal::ReleaseDC(nullptr, desktop);
 
-  Screen screens[kMaxScreens];
-  uint32_t n = find_screens(screens);
-  if (screen >= n) {
-    if (vol_above(0)) writeMsg(MSG_ERROR, "ERROR: Invalid screen number");
-    return false;
-  }
-  const DISPLAY_DEVICEA& dev = screens[screen].dev;
+  Screen picked;
+  if (!pick_screen(screen, picked)) return false;
+  const DISPLAY_DEVICEA& dev = picked.dev;
   DEVMODEA mode{};
   mode.dmSize = sizeof mode;
   bool ok = oal::EnumDisplaySettingsA(dev.DeviceName, ENUM_REGISTRY_SETTINGS, &mode) != 0;
@@ -272,13 +285,9 @@ bool attach_screen_right(uint32_t width, uint32_t height, uint32_t refresh, uint
 }
 
 bool detach_screen(uint32_t screen) {
-  Screen screens[kMaxScreens];
-  uint32_t n = find_screens(screens);
-  if (screen >= n) {
-    if (vol_above(0)) writeMsg(MSG_ERROR, "ERROR: Invalid screen number");
-    return false;
-  }
-  const DISPLAY_DEVICEA& dev = screens[screen].dev;
+  Screen picked;
+  if (!pick_screen(screen, picked)) return false;
+  const DISPLAY_DEVICEA& dev = picked.dev;
   DEVMODEA stored{};
   stored.dmSize = sizeof stored;
   if (!oal::EnumDisplaySettingsA(dev.DeviceName, ENUM_REGISTRY_SETTINGS, &stored))

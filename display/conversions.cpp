@@ -1,6 +1,8 @@
 // Colour value conversions between the driver's words and the values a
 // user sees.
+#include <climits>
 #include <cmath>
+#include <cstdint>
 #include <ctime>
 
 #include "lumainfo.h"
@@ -56,14 +58,20 @@ extern "C" uint8_t opal_color_channel(uint32_t word, uint32_t channel) {
 }
 
 namespace {
+// A field of the driver's record less `offset`, refused when it does not
+// fit the calendar's int.
+bool field(uint32_t value, int offset, int& out) {
+  int64_t v = static_cast<int64_t>(value) - offset;
+  if (v > INT_MAX) return false;
+  out = static_cast<int>(v);
+  return true;
+}
+
 bool to_time(const opal_time_t& t, std::time_t& out) {
   std::tm tm{};
-  tm.tm_sec = static_cast<int>(t.seconds);
-  tm.tm_min = static_cast<int>(t.minutes);
-  tm.tm_hour = static_cast<int>(t.hours);
-  tm.tm_mday = static_cast<int>(t.day_of_month);
-  tm.tm_mon = static_cast<int>(t.month) - 1;
-  tm.tm_year = static_cast<int>(t.year) - 1900;
+  if (!field(t.seconds, 0, tm.tm_sec) || !field(t.minutes, 0, tm.tm_min) || !field(t.hours, 0, tm.tm_hour) ||
+      !field(t.day_of_month, 0, tm.tm_mday) || !field(t.month, 1, tm.tm_mon) || !field(t.year, 1900, tm.tm_year))
+    return false;
   tm.tm_isdst = 0;
   out = std::mktime(&tm);
   return out != static_cast<std::time_t>(-1);

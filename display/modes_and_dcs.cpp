@@ -225,14 +225,19 @@ opal_exit_t set_dc_payload(const SetDcPayload& payload, uint32_t flags) {
     sent = true;
   }
   uint32_t now = 0;
-  opal_exit_t status = read_current_dc(&now);
-  if (status != EXIT_OK || now != new_dc) return status;
+  if (opal_exit_t rc = read_current_dc(&now)) return rc;
+  if (now != new_dc) {
+    // The driver kept another configuration: the switch failed, and the
+    // Windows settings are left as they are.
+    report_escape_failure(VARNEL_ESCAPE_SET_DC);
+    return EXIT_OS_CALL_ERROR;
+  }
 
   if (old_type == MULTI_TYPE_EXTENDED && new_type != MULTI_TYPE_EXTENDED && !primary_changed && sent &&
       !(flags & OPAL_APPLY_PRIMARY))
-    return status;
-  apply_to_screens(payload, assign_screens(new_dc, flags), detach_first);
-  return status;
+    return EXIT_OK;
+  // A mode Windows refuses leaves the desktop out of step with the driver.
+  return apply_to_screens(payload, assign_screens(new_dc, flags), detach_first) ? EXIT_OK : EXIT_OS_CALL_ERROR;
 }
 
 extern "C" opal_exit_t opal_set_dc(uint32_t dc, const opal_mode_t* primary, const opal_mode_t* secondary,

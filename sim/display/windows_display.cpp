@@ -299,6 +299,15 @@ Settings merge(Settings base, const DEVMODEA& mode) {
   return base;
 }
 
+// Configuration switches join the change log, so that tests see them in
+// order with the display-settings changes they cause.
+void log_set_dc(Display& d, int32_t code, int32_t in_size, const void* in, int result) {
+  if (code != 0x20017 || !in || in_size < 4) return;
+  uint32_t dc;
+  std::memcpy(&dc, in, 4);
+  d.changes.push_back("set_dc " + hex(dc) + (result > 0 ? "" : " refused"));
+}
+
 void apply_now(Display& d, size_t i, const Display::Pending& p) {
   if (p.detach) {
     d.set_attached(i, false);
@@ -372,11 +381,7 @@ int lumagraph_sim_escape(int32_t code, int32_t in_size, const void* in, int32_t 
   Display& d = display();
   int r = d.driver().escape(code, in_size, in, out_size, out);
   if (r <= 0) set_last_error(ERROR_INVALID_FUNCTION);
-  if (code == 0x20017 && in && in_size >= 4) {
-    uint32_t dc;
-    std::memcpy(&dc, in, 4);
-    d.changes.push_back("set_dc " + hex(dc) + (r > 0 ? "" : " refused"));
-  }
+  log_set_dc(d, code, in_size, in, r);
   return r;
 }
 
@@ -460,13 +465,7 @@ int ExtEscape(HDC dc, int code, int in_size, LPCSTR in, int out_size, LPSTR out)
   }
   int r = d.driver().escape(code, in_size, in, out_size, out);
   if (r < 0) sim::set_last_error(ERROR_INVALID_PARAMETER);
-  // Configuration switches join the change log, so that tests see them in
-  // order with the display-settings changes they cause.
-  if (code == 0x20017 && in && in_size >= 4) {
-    uint32_t set;
-    std::memcpy(&set, in, 4);
-    d.changes.push_back("set_dc " + sim::hex(set) + (r > 0 ? "" : " refused"));
-  }
+  sim::log_set_dc(d, code, in_size, in, r);
   return r;
 }
 

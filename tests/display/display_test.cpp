@@ -115,6 +115,12 @@ TEST(Conversions, VideoRate) {
   EXPECT_DOUBLE_EQ(opal_video_fps_rate(&v), 30.0);
   v.stop = v.start;  // no time passed: no rate rather than a division by zero
   EXPECT_EQ(opal_video_fps_rate(&v), 0.0);
+  // Fields no calendar holds give no rate, not an overflow.
+  v.stop.year = 0xFFFFFFFFu;
+  EXPECT_EQ(opal_video_fps_rate(&v), 0.0);
+  v.stop = v.start;
+  v.stop.day_of_month = 0x80000000u;
+  EXPECT_EQ(opal_video_fps_rate(&v), 0.0);
 }
 
 TEST(EscapeTable, EveryCodeHasItsSizes) {
@@ -319,11 +325,32 @@ TEST_F(DualTest, LeavingExtendedDetachesTheSecondScreen) {
   EXPECT_FALSE(dev.StateFlags & DISPLAY_DEVICE_ATTACHED_TO_DESKTOP);
 }
 
-TEST_F(DualTest, ASwitchTheDriverRefusesLeavesWindowsAlone) {
+TEST_F(DualTest, ASwitchTheDriverRefusesFailsAndLeavesTheModesAlone) {
   opal_mode_t primary = {1024, 768, 60, {}, 0, {}};
-  EXPECT_EQ(opal_set_dc(0x00000031, &primary, nullptr, 32, 0, OPAL_APPLY_PRIMARY), EXIT_OK);
+  StdoutCapture out;
+  EXPECT_EQ(opal_set_dc(0x00000031, &primary, nullptr, 32, 0, OPAL_APPLY_PRIMARY), EXIT_OS_CALL_ERROR);
+  EXPECT_NE(out.stop().find("ERROR while sending VARNEL_ESCAPE_SET_DC escape key"), std::string::npos);
   EXPECT_EQ(opal_get_current_dc(), 0x00500048u);
   for (const auto& c : sim::display_changes()) EXPECT_EQ(c.find("0x10000009"), std::string::npos) << c;
+}
+
+TEST_F(DisplayTest, AModeWindowsRefusesFailsTheSwitch) {
+  struct Case {
+    uint32_t dc;
+    opal_mode_t primary;
+    opal_exit_t rc;
+  } cases[] = {
+      {0x41, {1024, 768, 60, {}, 0, {}}, EXIT_OK},
+      {0x41, {1000, 700, 60, {}, 0, {}}, EXIT_OS_CALL_ERROR},  // no such Windows mode
+      {0x51, {1000, 700, 60, {}, 0, {}}, EXIT_OS_CALL_ERROR},  // the driver switched, Windows did not
+  };
+  for (const auto& c : cases) {
+    StdoutCapture out;
+    EXPECT_EQ(opal_set_dc(c.dc, &c.primary, nullptr, 32, 0, OPAL_APPLY_PRIMARY), c.rc)
+        << std::hex << c.dc << " " << std::dec << c.primary.width;
+    out.stop();
+    EXPECT_EQ(opal_get_current_dc(), c.dc);
+  }
 }
 
 TEST_F(DisplayTest, ListsDcsAndModes) {
