@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "hw/device_ids.h"
+#include "oal/windows/hwpeek/hwpeek.h"
 
 namespace sim {
 namespace {
@@ -433,14 +433,14 @@ const bool kRegistered = [] {
 
 }  // namespace
 
-// The BAR that holds a function's registers: BAR1 for the first families'
-// graphics devices, else BAR0.
+// The BAR that holds a function's registers: the one the driver's BAR table
+// names, so the hardware and the driver agree on every device id.
 uint32_t Hardware::mmio_bar(const Function& fn, uint32_t device) {
   uint16_t id;
   std::memcpy(&id, &fn.config[2], 2);
-  bool bar1 = device == 2 && ((id >= AVA_DID_1 && id <= AVA_DID_5) || id == DOV_DID_1);
+  const hwpeek::BarRow& row = device == 3 ? hwpeek::gmch_bar_row_dev3() : hwpeek::gmch_bar_row(id);
   uint32_t bar;
-  std::memcpy(&bar, &fn.config[bar1 ? 0x14 : 0x10], 4);
+  std::memcpy(&bar, &fn.config[0x10 + 4 * (row.mmio_bar % 6)], 4);
   return bar;
 }
 

@@ -184,8 +184,12 @@ TEST_F(DriverTest, ApertureWritesAndDumpsAndPhysicalMemory) {
   auto w = mmio(0x1000, 32, 0xCAFEF00D);
   uint32_t info = 0;
   ASSERT_EQ(call(IOCTL_WRITE_GMADR, w, 16, 16, &info), kStatusSuccess);
-  EXPECT_EQ(info, 16u);
+  EXPECT_EQ(info, 4u);
   EXPECT_NE(trace().find("Write Mem: startReg=0x1000, value=0xcafef00d\n"), std::string::npos);
+  // No output buffer: nothing is claimed back.
+  auto quiet = mmio(0x1004, 32, 0);
+  ASSERT_EQ(call(IOCTL_WRITE_GMADR, quiet, 16, 0, &info), kStatusSuccess);
+  EXPECT_EQ(info, 0u);
   std::vector<uint8_t> buffer(16);
   auto d = mmio(0x1000, 0, 2);
   std::memcpy(buffer.data(), &d, 16);
@@ -206,6 +210,32 @@ TEST_F(DriverTest, ApertureWritesAndDumpsAndPhysicalMemory) {
   auto high = mmio(0xFFFFFFF0, 0, 8);
   EXPECT_EQ(call(IOCTL_DUMP_MEMORY, high, 16, 32), kStatusInvalidParameter);
   EXPECT_EQ(hw_->live_mappings, 2 - 1);  // device 2's MMIO window only
+}
+
+TEST(PtrText, AddressesAreWrittenWhole) {
+  struct {
+    uintptr_t value;
+    const char* text;
+  } cases[] = {{0, "0"}, {1, "0x1"}, {0xFEA00000u, "0xfea00000"}, {UINTPTR_MAX, sizeof(void*) == 8
+                                                                                  ? "0xffffffffffffffff"
+                                                                                  : "0xffffffff"}};
+  for (auto& c : cases) EXPECT_STREQ(ptr_text(reinterpret_cast<void*>(c.value)).text, c.text);
+}
+
+TEST_F(DriverTest, AWindowIsNeverMappedTwice) {
+  int live = hw_->live_mappings;
+  EXPECT_FALSE(gmch_init(*drv_));
+  EXPECT_NE(trace().find(std::string("gmch_init : Error ! MMIO is already mapped to ") +
+                         ptr_text(drv_->mmio[0].base).text + "\n"),
+            std::string::npos);
+  ASSERT_TRUE(gmch_init_gmadr(*drv_, 0x1000, 8));
+  EXPECT_NE(trace().find(std::string("Success ! Mapped MMIO to ") + ptr_text(drv_->gmadr[0].base).text),
+            std::string::npos);
+  EXPECT_FALSE(gmch_init_gmadr(*drv_, 0x2000, 8));
+  EXPECT_NE(trace().find(std::string("GM ADDR is already mapped to ") + ptr_text(drv_->gmadr[0].base).text),
+            std::string::npos);
+  gmch_release_gmadr(*drv_);
+  EXPECT_EQ(hw_->live_mappings, live);
 }
 
 TEST_F(DriverTest, TraceLinesAreCutAt256Bytes) {
@@ -471,6 +501,34 @@ TEST(FamilyProfiles, EachFamilyBootsWithItsDevice) {
     EXPECT_EQ(edid[1], 0xFF) << c.name;
     drv_unload(drv);
     EXPECT_EQ(hw.stray_accesses, 0u) << c.name;
+  }
+}
+
+// The driver maps the register window from the BAR its table names, with
+// the BAR's flag bits cleared; the hardware answers at the same place.
+TEST(FamilyProfiles, RegisterWindowFollowsTheBarTable) {
+  const char* cases[] = {
+      // A prefetchable register BAR: bit 3 is a flag, not part of the address.
+      "base = dov\n[pci 0:2.0]\nbar0 = 0xFEA00008\n",
+      // An id the table does not know takes its first row: BAR1.
+      "base = dov\n[pci 0:2.0]\ndevice = 0x2BFF\nbar1 = 0xFEB00000\n",
+  };
+  for (const char* text : cases) {
+    auto& m = sim::Machine::boot_text(text, "");
+    ASSERT_EQ(m.fault(), nullptr) << text << m.fault();
+    auto& hw = m.part<sim::Hardware>();
+    sim::SimHwAccess access(m, hw);
+    Driver drv(access);
+    drv_load(drv, "", "");
+    uint32_t info = 0;
+    MmioRequest q{0x70180, 32, 2, 0};
+    ASSERT_EQ(drv_device_control(drv, IOCTL_READ_MMIO, &q, 16, 16, &info), kStatusSuccess) << text;
+    EXPECT_EQ(q.value, 0x98000000u) << text;
+    uint8_t edid[8] = {};
+    EXPECT_TRUE(gmbus_read_edid(drv, 0, 100, 0xA0, 0, 8, edid)) << text;
+    EXPECT_EQ(edid[1], 0xFF) << text;
+    drv_unload(drv);
+    EXPECT_EQ(hw.stray_accesses, 0u) << text;
   }
 }
 

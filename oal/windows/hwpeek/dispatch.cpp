@@ -265,22 +265,32 @@ const Window* gmadr_window(Request& r, uint32_t device) {
   return nullptr;
 }
 
+// Maps the apertures over [q.reg, q.reg + length), runs `act` on the one
+// q.device selects and releases them again. False when the mapping failed
+// (`mapped` false) or the selected device has no aperture.
+template <class Act>
+bool on_aperture(Request& r, const MmioRequest& q, uint32_t length, bool& mapped, Act act) {
+  mapped = gmch_init_gmadr(r.drv, q.reg, length);
+  if (!mapped) return false;
+  const Window* w = gmadr_window(r, q.device);
+  if (w) act(*w);
+  gmch_release_gmadr(r.drv);
+  return w != nullptr;
+}
+
 NTSTATUS dump_gmadr(Request& r) {
   NTSTATUS st;
   if (r.in_short(sizeof(MmioRequest), st)) return st;
   auto q = r.record<MmioRequest>();
   uint64_t bytes = uint64_t(q.value) * 4;
   if (r.out_short(bytes, st)) return st;
-  if (bytes) {
-    if (!gmch_init_gmadr(r.drv, q.reg, static_cast<uint32_t>(bytes))) {
+  bool mapped = true;
+  if (bytes && !on_aperture(r, q, static_cast<uint32_t>(bytes), mapped,
+                            [&](const Window& w) { copy_dwords(r.drv.hw, w.base, r.buffer, q.value); })) {
+    if (!mapped)
       drv_trace(r.drv, TRACE_ERROR, kMe, "Couldn't map memory with Start = %d, numRegs = %d",
                 static_cast<int>(q.reg), static_cast<int>(q.value));
-      return kStatusInvalidParameter;
-    }
-    const Window* w = gmadr_window(r, q.device);
-    if (w) copy_dwords(r.drv.hw, w->base, r.buffer, q.value);
-    gmch_release_gmadr(r.drv);
-    if (!w) return kStatusInvalidParameter;
+    return kStatusInvalidParameter;
   }
   drv_trace(r.drv, TRACE_INFO, kMe, "Dump MMIO : startReg=%#x, numRegs=%#x\n", q.reg, q.value);
   *r.information = static_cast<uint32_t>(bytes);
@@ -291,17 +301,14 @@ NTSTATUS write_gmadr(Request& r) {
   NTSTATUS st;
   if (r.in_short(sizeof(MmioRequest), st)) return st;
   auto q = r.record<MmioRequest>();
-  if (!gmch_init_gmadr(r.drv, q.reg, 4)) {
-    drv_trace(r.drv, TRACE_ERROR, kMe, "Couldn't map memory with Start = %d", static_cast<int>(q.reg));
+  bool mapped = true;
+  if (!on_aperture(r, q, 4, mapped, [&](const Window& w) { write_width(r.drv.hw, w.base, q.width, q.value); })) {
+    if (!mapped) drv_trace(r.drv, TRACE_ERROR, kMe, "Couldn't map memory with Start = %d", static_cast<int>(q.reg));
     return kStatusInvalidParameter;
   }
-  const Window* w = gmadr_window(r, q.device);
-  if (w) write_width(r.drv.hw, w->base, q.width, q.value);
-  gmch_release_gmadr(r.drv);
-  if (!w) return kStatusInvalidParameter;
   drv_trace(r.drv, TRACE_INFO, kMe, "Write Mem: startReg=%#x, value=%#x\n", q.reg, q.value);
-  // The reply is the request itself; never claim more than the caller's buffer.
-  *r.information = std::min<uint32_t>(sizeof q, r.out);
+  // Four bytes of the request come back; never more than the caller's buffer.
+  *r.information = std::min<uint32_t>(4, r.out);
   return kStatusSuccess;
 }
 
@@ -351,8 +358,7 @@ NTSTATUS drv_device_control(Driver& drv, uint32_t code, void* buffer, uint32_t i
   if (!information) information = &ignored;
   *information = 0;
   if (!buffer || (in_length == 0 && out_length == 0)) {
-    drv_trace(drv, TRACE_ERROR, kMe, "Invalid pBuffIn=%#lx",
-              static_cast<unsigned long>(reinterpret_cast<uintptr_t>(buffer)));
+    drv_trace(drv, TRACE_ERROR, kMe, "Invalid pBuffIn=%s", ptr_text(buffer).text);
     return kStatusInvalidParameter;
   }
   for (const Route& route : kRoutes)

@@ -76,8 +76,13 @@ bool gmbus_error_handler(Driver& drv) {
   return true;
 }
 
-bool gmbus_read_reg_i2c(Driver& drv, uint8_t slave, uint32_t speed, uint8_t reg, uint8_t* value) {
-  const char* me = "gmbus_read_reg_i2c";
+namespace {
+
+// One indexed single-byte cycle (timeout, wait, index and stop; one byte):
+// select the pins and rate, wait for the bus, load the byte to write (if
+// any), start, wait for the end.
+bool reg_cycle(Driver& drv, const char* me, uint8_t slave, uint32_t speed, uint32_t command,
+               const uint8_t* write_value) {
   if (!gmbus_init(drv, slave, speed)) {
     drv_trace(drv, TRACE_ERROR, me, "gmbus_init() failed");
     return false;
@@ -86,32 +91,26 @@ bool gmbus_read_reg_i2c(Driver& drv, uint8_t slave, uint32_t speed, uint8_t reg,
     drv_trace(drv, TRACE_ERROR, me, " gmbus_wait_event_zero(BIT_GA) 0 Failed");
     return false;
   }
-  wr(drv, GMBUS_COMMAND, 0x2E010001u + reg * 0x100u + slave);
+  if (write_value) wr(drv, GMBUS_DATA, *write_value);
+  wr(drv, GMBUS_COMMAND, command);
   if (!gmbus_wait_event_zero(drv, BIT_GA)) {
     drv_trace(drv, TRACE_ERROR, me, " gmbus_wait_event_zero(BIT_GA) 1 Failed");
     return false;
   }
+  return true;
+}
+
+}  // namespace
+
+bool gmbus_read_reg_i2c(Driver& drv, uint8_t slave, uint32_t speed, uint8_t reg, uint8_t* value) {
+  if (!reg_cycle(drv, "gmbus_read_reg_i2c", slave, speed, 0x2E010001u + reg * 0x100u + slave, nullptr))
+    return false;
   *value = static_cast<uint8_t>(rd(drv, GMBUS_DATA));
   return true;
 }
 
 bool gmbus_write_reg_i2c(Driver& drv, uint8_t slave, uint32_t speed, uint8_t reg, uint8_t value) {
-  const char* me = "gmbus_write_reg_i2c";
-  if (!gmbus_init(drv, slave, speed)) {
-    drv_trace(drv, TRACE_ERROR, me, "gmbus_init() failed");
-    return false;
-  }
-  if (!gmbus_wait_event_zero(drv, BIT_GA)) {
-    drv_trace(drv, TRACE_ERROR, me, " gmbus_wait_event_zero(BIT_GA) 0 Failed");
-    return false;
-  }
-  wr(drv, GMBUS_DATA, value);
-  wr(drv, GMBUS_COMMAND, 0x2E010000u + reg * 0x100u + slave);
-  if (!gmbus_wait_event_zero(drv, BIT_GA)) {
-    drv_trace(drv, TRACE_ERROR, me, " gmbus_wait_event_zero(BIT_GA) 1 Failed");
-    return false;
-  }
-  return true;
+  return reg_cycle(drv, "gmbus_write_reg_i2c", slave, speed, 0x2E010000u + reg * 0x100u + slave, &value);
 }
 
 bool gmbus_send_pkt(Driver& drv, const uint8_t* bytes, uint32_t count, uint8_t slave, uint8_t index) {

@@ -27,15 +27,6 @@ const BarRow kBarTable[] = {
 static_assert(sizeof kBarTable / sizeof *kBarTable == 33);
 const BarRow kDev3Row = {DEV3_DID, 0, M1, 2, M256};
 
-const BarRow& row_for(uint16_t id) {
-  const BarRow* found = &kBarTable[0];
-  for (const BarRow& r : kBarTable)
-    if (r.device_id == id) found = &r;
-  return *found;
-}
-
-unsigned long addr(volatile uint8_t* p) { return static_cast<unsigned long>(reinterpret_cast<uintptr_t>(p)); }
-
 // Reads the function's header and turns on decoding and bus mastering when
 // bus mastering is off; the physical BAR dword, or false.
 bool enable_and_read_bar(Driver& drv, const char* routine, uint32_t device, uint32_t bar, uint32_t& value) {
@@ -64,6 +55,13 @@ const BarRow* gmch_bar_table(uint32_t* count) {
 }
 const BarRow& gmch_bar_row_dev3() { return kDev3Row; }
 
+const BarRow& gmch_bar_row(uint16_t device_id) {
+  const BarRow* found = &kBarTable[0];
+  for (const BarRow& r : kBarTable)
+    if (r.device_id == device_id) found = &r;
+  return *found;
+}
+
 uint16_t gmch_get_id_device_id(Driver& drv, uint32_t device) {
   uint16_t id = 0;
   uint32_t got = drv.hw.bus_read(0, device & 0x1F, &id, 2, 2);
@@ -82,7 +80,9 @@ uint16_t gmch_get_revision_id(Driver& drv, uint32_t device) {
 volatile uint8_t* gmch_get_mmio_ptr(Driver& drv, uint32_t bar, uint32_t device) {
   uint32_t value = 0;
   if (!enable_and_read_bar(drv, "gmch_get_mmio_ptr", device, bar, value)) return nullptr;
-  volatile uint8_t* p = drv.hw.map_io_space(value & ~0x6u, kMmioWindowSize);
+  // The low four bits of a memory BAR are flags (space, type, prefetchable),
+  // never address bits: a prefetchable BAR would otherwise map 8 bytes off.
+  volatile uint8_t* p = drv.hw.map_io_space(value & ~0xFu, kMmioWindowSize);
   if (!p) drv_trace(drv, TRACE_ERROR, "gmch_get_mmio_ptr", "MmMapIoSpace failed");
   return p;
 }
@@ -99,41 +99,41 @@ volatile uint8_t* gmch_get_addr_ptr(Driver& drv, uint32_t bar, uint32_t offset, 
 bool gmch_init(Driver& drv) {
   const char* me = "gmch_init";
   if (drv.mmio[0].base) {
-    drv_trace(drv, TRACE_ERROR, me, "MMIO is already mapped to %#lx", addr(drv.mmio[0].base));
+    drv_trace(drv, TRACE_ERROR, me, "MMIO is already mapped to %s", ptr_text(drv.mmio[0].base).text);
     return false;
   }
-  const BarRow& row = row_for(gmch_get_id_device_id(drv, 2));
+  const BarRow& row = gmch_bar_row(gmch_get_id_device_id(drv, 2));
   volatile uint8_t* p = gmch_get_mmio_ptr(drv, row.mmio_bar, 2);
   if (!p) return false;
   drv.mmio[0] = {p, kMmioWindowSize};
-  drv_trace(drv, TRACE_INFO, me, "Success ! Mapped MMIO to %#lx", addr(p));
+  drv_trace(drv, TRACE_INFO, me, "Success ! Mapped MMIO to %s", ptr_text(p).text);
   if (drv.mmio[1].base) {
-    drv_trace(drv, TRACE_ERROR, me, "Device 3 MMIO is already mapped to %#lx", addr(drv.mmio[1].base));
+    drv_trace(drv, TRACE_ERROR, me, "Device 3 MMIO is already mapped to %s", ptr_text(drv.mmio[1].base).text);
     return false;
   }
   if (gmch_get_id_device_id(drv, 3) == 0) return true;
   p = gmch_get_mmio_ptr(drv, kDev3Row.mmio_bar, 3);
   if (!p) return false;
   drv.mmio[1] = {p, kMmioWindowSize};
-  drv_trace(drv, TRACE_INFO, me, "Success ! Mapped MMIO for device 3 to %#lx", addr(p));
+  drv_trace(drv, TRACE_INFO, me, "Success ! Mapped MMIO for device 3 to %s", ptr_text(p).text);
   return true;
 }
 
 bool gmch_init_gmadr(Driver& drv, uint32_t offset, uint32_t length) {
   const char* me = "gmch_init_gmadr";
   if (drv.gmadr[0].base) {
-    drv_trace(drv, TRACE_ERROR, me, "GM ADDR is already mapped to %#lx", addr(drv.gmadr[0].base));
+    drv_trace(drv, TRACE_ERROR, me, "GM ADDR is already mapped to %s", ptr_text(drv.gmadr[0].base).text);
     return false;
   }
-  const BarRow& row = row_for(gmch_get_id_device_id(drv, 2));
+  const BarRow& row = gmch_bar_row(gmch_get_id_device_id(drv, 2));
   // A range past the end of the aperture would map whatever lies beyond it.
   if (length == 0 || uint64_t(offset) + length > row.aperture_size) return false;
   volatile uint8_t* p = gmch_get_addr_ptr(drv, row.aperture_bar, offset, length, 2);
   if (!p) return false;
   drv.gmadr[0] = {p, length};
-  drv_trace(drv, TRACE_INFO, me, "Success ! Mapped MMIO to %#lx", addr(p));
+  drv_trace(drv, TRACE_INFO, me, "Success ! Mapped MMIO to %s", ptr_text(p).text);
   if (drv.gmadr[1].base) {
-    drv_trace(drv, TRACE_ERROR, me, "Device 3 GM ADDR is already mapped to %#lx", addr(drv.gmadr[1].base));
+    drv_trace(drv, TRACE_ERROR, me, "Device 3 GM ADDR is already mapped to %s", ptr_text(drv.gmadr[1].base).text);
     return false;
   }
   if (gmch_get_id_device_id(drv, 3) == 0) return true;
@@ -146,7 +146,7 @@ bool gmch_init_gmadr(Driver& drv, uint32_t offset, uint32_t length) {
     return false;
   }
   drv.gmadr[1] = {p, length};
-  drv_trace(drv, TRACE_INFO, me, "Success ! Mapped MMIO for device 3 to %#lx", addr(p));
+  drv_trace(drv, TRACE_INFO, me, "Success ! Mapped MMIO for device 3 to %s", ptr_text(p).text);
   return true;
 }
 

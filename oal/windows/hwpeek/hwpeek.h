@@ -50,6 +50,12 @@ void drv_trace(Driver& drv, int level, const char* routine, const char* format, 
     __attribute__((format(printf, 4, 5)));
 // Builds one trace line into `line` (kTraceLineMax bytes), cut to fit.
 void drv_format_trace(char* line, int level, const char* routine, const char* format, va_list args);
+// An address as "%#x" shows it, whole on every pointer size and without
+// relying on the kernel formatter's length modifiers.
+struct PtrText {
+  char text[2 + 2 * sizeof(void*) + 1];
+};
+PtrText ptr_text(const volatile void* address);
 
 // Load and unload around the NT glue: mapping at load, unmapping at unload.
 void drv_load(Driver& drv, const char* build_date, const char* build_time);
@@ -61,6 +67,8 @@ bool gmch_init_gmadr(Driver& drv, uint32_t offset, uint32_t length);
 void gmch_release_gmadr(Driver& drv);
 volatile uint8_t* gmch_get_addr_ptr(Driver& drv, uint32_t bar, uint32_t offset, uint32_t length,
                                     uint32_t device);
+// The BAR table row of a device-2 id: the last row with that id, else the first.
+const BarRow& gmch_bar_row(uint16_t device_id);
 uint16_t gmch_get_id_device_id(Driver& drv, uint32_t device);
 uint16_t gmch_get_revision_id(Driver& drv, uint32_t device);
 

@@ -123,7 +123,8 @@ extern "C" VOID NTAPI drv_unload(PDRIVER_OBJECT driver) {
     hwpeek::drv_trace(*g_driver, hwpeek::TRACE_ERROR, "drv_unload", "IoDeleteSymbolicLink(%S) failed with status=%#x",
                       kLinkName, static_cast<unsigned>(st));
   while (PDEVICE_OBJECT device = driver->DeviceObject) {
-    hwpeek::drv_trace(*g_driver, hwpeek::TRACE_INFO, "drv_unload", "Deleting p_dev_obj=%p", device);
+    hwpeek::drv_trace(*g_driver, hwpeek::TRACE_INFO, "drv_unload", "Deleting p_dev_obj=%s",
+                      hwpeek::ptr_text(device).text);
     IoDeleteDevice(device);
   }
 }
@@ -147,7 +148,8 @@ extern "C" NTSTATUS NTAPI DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING) {
     hwpeek::drv_unload(*g_driver);
     return st;
   }
-  hwpeek::drv_trace(*g_driver, hwpeek::TRACE_INFO, "DriverEntry", "Success ! Created p_dev_obj=%p", device);
+  hwpeek::drv_trace(*g_driver, hwpeek::TRACE_INFO, "DriverEntry", "Success ! Created p_dev_obj=%s",
+                    hwpeek::ptr_text(device).text);
   st = restrict_device(device);
   if (!NT_SUCCESS(st)) {
     // Never leave the device open to everyone.

@@ -21,6 +21,21 @@ void drv_format_trace(char* line, int level, const char* routine, const char* fo
   line[len + 1] = '\0';
 }
 
+PtrText ptr_text(const volatile void* address) {
+  PtrText t{};
+  uintptr_t value = reinterpret_cast<uintptr_t>(address);
+  if (!value) {
+    t.text[0] = '0';
+    return t;
+  }
+  char digits[2 * sizeof value];
+  size_t n = 0;
+  for (; value; value >>= 4) digits[n++] = "0123456789abcdef"[value & 0xF];
+  t.text[0] = '0', t.text[1] = 'x';
+  for (size_t i = 0; i < n; ++i) t.text[2 + i] = digits[n - 1 - i];
+  return t;
+}
+
 void drv_trace(Driver& drv, int level, const char* routine, const char* format, ...) {
   char line[kTraceLineMax];
   va_list args;
