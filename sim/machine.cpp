@@ -166,8 +166,22 @@ std::string Machine::host_path(const std::string& windows_path) const {
     if (c == '\\') c = '/';
   if (p.size() >= 2 && std::isalpha(static_cast<unsigned char>(p[0])) && p[1] == ':') {
     std::string drive(1, static_cast<char>(std::tolower(static_cast<unsigned char>(p[0]))));
-    std::string rest = p.substr(2);
-    if (rest.empty() || rest[0] != '/') rest = "/" + rest;
+    // Windows resolves "." and ".." itself and never climbs above a drive's
+    // root, so "C:\..\x" is "C:\x": the drive stays inside the state folder.
+    std::vector<std::string> parts;
+    std::stringstream pieces(p.substr(2));
+    std::string piece;
+    while (std::getline(pieces, piece, '/')) {
+      if (piece.empty() || piece == ".") continue;
+      if (piece == "..") {
+        if (!parts.empty()) parts.pop_back();
+        continue;
+      }
+      parts.push_back(piece);
+    }
+    std::string rest;
+    for (const auto& part : parts) rest += "/" + part;
+    if (rest.empty() || p.back() == '/') rest += "/";
     return state_dir_ + "/drive_" + drive + rest;
   }
   return p;

@@ -72,8 +72,10 @@ void GlobalMemoryStatus(LPMEMORYSTATUS status) {
   // A 32-bit process sees a 2 GiB user address space.
   status->dwTotalVirtual = pick("total_virtual", 0x7FFE0000ULL);
   status->dwAvailVirtual = pick("avail_virtual", 0x7FFE0000ULL - 0x4000000ULL);
+  // A profile may claim more available than total memory: no load then,
+  // rather than a wrapped-around percentage.
   status->dwMemoryLoad =
-      status->dwTotalPhys
+      status->dwTotalPhys && status->dwAvailPhys <= status->dwTotalPhys
           ? static_cast<DWORD>(100 - (status->dwAvailPhys * 100 / status->dwTotalPhys))
           : 0;
   if (p.has("memory", "load")) status->dwMemoryLoad = static_cast<DWORD>(p.number("memory", "load", 0));

@@ -14,6 +14,12 @@
 namespace sim {
 namespace {
 const char kHeader[] = "# luma-sim state 1";
+
+// A key is written bare before its '=': one that holds '=' or a line break,
+// or an empty one, would not read back as itself.
+bool storable_key(const std::string& key) {
+  return !key.empty() && key.find_first_of("=\n\r") == std::string::npos;
+}
 }
 
 std::string escape_state_value(const std::string& raw) {
@@ -163,6 +169,10 @@ std::vector<std::string> StateFile::keys(const std::string& prefix) const {
 }
 
 bool StateFile::set(const std::string& key, const std::string& value) {
+  if (!storable_key(key)) {
+    write_error_ = "cannot store the key '" + escape_state_value(key) + "' in " + path_;
+    return false;
+  }
   values_[key] = value;
   return save();
 }
@@ -178,6 +188,11 @@ bool StateFile::erase(const std::string& key) {
 
 bool StateFile::set_many(const std::map<std::string, std::string>& values,
                          const std::vector<std::string>& erase_keys) {
+  for (auto& [k, v] : values)
+    if (!storable_key(k)) {
+      write_error_ = "cannot store the key '" + escape_state_value(k) + "' in " + path_;
+      return false;
+    }
   for (auto& k : erase_keys) values_.erase(k);
   for (auto& [k, v] : values) values_[k] = v;
   return save();

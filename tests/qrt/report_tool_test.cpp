@@ -69,7 +69,7 @@ TEST_F(ReportToolTest, HelpOptionsPrintUsageInAnyLetterCase) {
     ToolRun r = run({option});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.console,
-              "LUMA_QRT:1.15.3664\n\nUSAGE:\nLUMA_QRT [/? or --help] [--script] [command1]\n\n\n"
+              "LUMA_QRT:1.15.3664\n\nUSAGE:\nLUMA_QRT [/? or --help] [command1]\n\n\n"
               "/? or --help - Display usage of this test to the user\n\n"
               "--script - Read command lines from standard input instead of running the report\n\n"
               "For help on commands, first enter program by providing no args and then type \"help\"\n\n"
@@ -118,6 +118,7 @@ TEST_F(ReportToolTest, ScriptedLinesAreClassifiedAsTheToolDefines) {
       {"wait\n", "Function:WAIT, requires exactly 1 parameters\n", "ULTSUMMARY 0 0"},
       {"wait 1 2\n", "Function:WAIT, requires exactly 1 parameters\n", "ULTSUMMARY 0 0"},
       {"get_os_name extra\n", "Function:GET_OS_NAME, requires exactly 0 parameters\n", "ULTSUMMARY 0 0"},
+      {"get_edid_info a b\n", "Function:GET_EDID_INFO, requires in between 0 and 1 parameters\n", "ULTSUMMARY 0 0"},
       {"  wait\t0  \n", "Function: WAIT, Exit Code: EXIT_OK", "ULTSUMMARY 1 0"},
       // The last line counts even without a line end; a CR of a CRLF file is a line end.
       {"get_os_name", "Function: GET_OS_NAME, Exit Code: EXIT_OK", "ULTSUMMARY 1 0"},

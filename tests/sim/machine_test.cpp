@@ -75,6 +75,19 @@ TEST_F(StateTest, ChangesSurviveARebootAndEscapesRoundTrip) {
   EXPECT_EQ(listing.rfind("# luma-sim state 1\n", 0), 0u);
 }
 
+TEST_F(StateTest, KeysThatCannotReadBackAreRefused) {
+  auto& widget = machine().state("widget");
+  ASSERT_TRUE(widget.set("good", "1"));
+  for (const char* key : {"", "a=b", "line\nbreak", "cr\r"}) {
+    EXPECT_FALSE(widget.set(key, "x")) << key;
+    EXPECT_FALSE(widget.set_many({{"other", "2"}, {key, "x"}})) << key;
+  }
+  // Nothing of a refused batch was kept, and the file still reads back.
+  auto& m = reboot();
+  ASSERT_EQ(m.fault(), nullptr);
+  EXPECT_EQ(m.state("widget").keys(), std::vector<std::string>{"good"});
+}
+
 TEST_F(StateTest, DamagedStateIsReportedAndLeftAlone) {
   const char* damaged[] = {"garbage\n", "# luma-sim state 1\nno equals sign\n", "# luma-sim state 1\nk=bad\\escape\n", ""};
   for (const char* content : damaged) {
@@ -97,6 +110,16 @@ TEST_F(StateTest, WindowsPathsMapIntoTheMachine) {
   EXPECT_EQ(machine().host_path("d:/data"), state_dir_ + "/drive_d/data");
   EXPECT_EQ(machine().host_path("sub\\file.txt"), "sub/file.txt");
   EXPECT_EQ(machine().host_path("/tmp/x"), "/tmp/x");
+  // A drive's path never climbs out of the drive's folder.
+  const std::pair<const char*, const char*> drive_cases[] = {
+      {"C:\\..\\..\\etc\\passwd", "/drive_c/etc/passwd"},
+      {"C:\\WINDOWS\\..\\..\\x", "/drive_c/x"},
+      {"C:\\a\\.\\b\\..\\c", "/drive_c/a/c"},
+      {"C:\\WINDOWS\\", "/drive_c/WINDOWS/"},
+      {"C:\\", "/drive_c/"},
+      {"C:", "/drive_c/"},
+  };
+  for (auto [windows, host] : drive_cases) EXPECT_EQ(machine().host_path(windows), state_dir_ + host) << windows;
   char dir[MAX_PATH];
   ASSERT_EQ(oal::GetWindowsDirectoryA(dir, sizeof dir), 10u);
   EXPECT_STREQ(dir, "C:\\WINDOWS");
@@ -162,6 +185,32 @@ TEST_F(FailingLibraryTest, ProfileCanMakeALibraryMissing) {
   EXPECT_EQ(oal::LoadLibraryA("user32.dll"), nullptr);
   EXPECT_EQ(oal::GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
 }
+
+struct LoadCase {
+  const char* memory;
+  DWORD load;
+};
+
+class MemoryLoadTest : public SimTest, public ::testing::WithParamInterface<LoadCase> {
+ protected:
+  std::string profile() const override { return std::string("base = dov\n[memory]\n") + GetParam().memory; }
+};
+
+TEST_P(MemoryLoadTest, LoadIsTheShareOfPhysicalMemoryInUse) {
+  MEMORYSTATUS status{};
+  oal::GlobalMemoryStatus(&status);
+  EXPECT_EQ(status.dwMemoryLoad, GetParam().load);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Profiles, MemoryLoadTest,
+    ::testing::Values(LoadCase{"total_phys = 1000\navail_phys = 250\n", 75},
+                      LoadCase{"total_phys = 1000\navail_phys = 1000\n", 0},
+                      // More available than there is: no load, not a wrapped one.
+                      LoadCase{"total_phys = 1000\navail_phys = 4000\n", 0},
+                      LoadCase{"total_phys = 0\navail_phys = 10\n", 0},
+                      LoadCase{"total_phys = 1000\navail_phys = 4000\nload = 42\n", 42}),
+    [](const auto& param) { return "case" + std::to_string(param.index); });
 
 TEST_F(StateTest, SystemTextsEndWithALineBreakAsOnWindows) {
   char* text = nullptr;

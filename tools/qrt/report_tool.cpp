@@ -1,5 +1,7 @@
 #include "report_tool.h"
 
+#include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -38,7 +40,7 @@ void print_usage() {
   };
   banner();
   line("USAGE:");
-  std::printf("%s%s\n", kProgram, " [/? or --help] [--script] [command1]");
+  std::printf("%s%s\n", kProgram, " [/? or --help] [command1]");
   line("");
   line("");
   line("/? or --help - Display usage of this test to the user");
