@@ -269,8 +269,12 @@ extern "C" opal_exit_t opal_set_mode(uint32_t display, const opal_mode_t* mode, 
   if (opal_exit_t rc = opal_set_dc(dc, &primary, mode, static_cast<uint16_t>(pdepth), depth,
                                    OPAL_APPLY_PRIMARY | OPAL_APPLY_SECONDARY))
     return rc;
-  uint32_t screen = OPAL_DC_TYPE(dc) == MULTI_TYPE_CLONE ? 0 : 1;
-  return apply_screen_mode(screen, primary.width, primary.height, primary.refresh, depth, 0, false)
+  // A clone shows one desktop, which keeps the primary's size; otherwise the
+  // secondary's own screen takes the mode asked for (the primary's size
+  // there would undo the change just made).
+  bool clone = OPAL_DC_TYPE(dc) == MULTI_TYPE_CLONE;
+  const opal_mode_t& shown = clone ? primary : *mode;
+  return apply_screen_mode(clone ? 0 : 1, shown.width, shown.height, shown.refresh, depth, 0, false)
              ? EXIT_OK
              : EXIT_OS_CALL_ERROR;
 }

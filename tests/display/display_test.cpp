@@ -353,6 +353,40 @@ TEST_F(DisplayTest, AModeWindowsRefusesFailsTheSwitch) {
   }
 }
 
+TEST_F(DualTest, SetModeOnTheSecondaryKeepsTheModeAskedFor) {
+  opal_mode_t mode = {800, 600, 60, {}, 0, {}};
+  ASSERT_EQ(opal_set_mode(1, &mode, 32), EXIT_OK);
+  DEVMODEA second = current(kD2), first = current(kD1);
+  EXPECT_EQ(second.dmPelsWidth, 800u);
+  EXPECT_EQ(second.dmPelsHeight, 600u);
+  EXPECT_EQ(first.dmPelsWidth, 1024u);
+  EXPECT_EQ(opal_get_current_dc(), 0x00500048u);
+}
+
+TEST_F(DualTest, SetModeOnAScreen) {
+  struct Case {
+    uint32_t display;
+    opal_mode_t mode;
+    opal_exit_t rc;
+    const char* changed;  // the screen whose width becomes 800, or null
+  } cases[] = {
+      {0, {800, 600, 60, {}, 0, {}}, EXIT_OK, kD1},
+      {OPAL_ALL_SCREENS, {800, 600, 75, {}, 0, {}}, EXIT_OK, kD2},
+      {3, {800, 600, 60, {}, 0, {}}, EXIT_OS_CALL_ERROR, nullptr},    // no such screen
+      {0, {801, 600, 60, {}, 0, {}}, EXIT_OS_CALL_ERROR, nullptr},    // no such mode
+  };
+  for (const auto& c : cases) {
+    StdoutCapture out;
+    EXPECT_EQ(opal_set_mode(c.display, &c.mode, 16), c.rc) << c.display;
+    out.stop();
+    if (c.changed) {
+      EXPECT_EQ(current(c.changed).dmPelsWidth, 800u) << c.display;
+      EXPECT_EQ(current(c.changed).dmBitsPerPel, 16u) << c.display;
+    }
+  }
+  EXPECT_EQ(opal_set_mode(0, nullptr, 32), EXIT_INVALID_PARAM_ERROR);
+}
+
 TEST_F(DisplayTest, ListsDcsAndModes) {
   uint32_t* dcs = nullptr;
   char** names = nullptr;
