@@ -29,15 +29,17 @@ EdidFileResult read_edid_file(const char* path, uint8_t (&data)[kEdidFileMaxWord
     r.status = EdidFileStatus::NotFound;
     return r;
   }
-  // Room for 255 characters, the line break and the terminator: a fuller
-  // buffer without a line break means the line is longer than allowed.
-  char line[kEdidFileLineMax + 2];
+  // Room for 255 characters, a line break of CR LF and the terminator: a
+  // line that holds more than 255 characters besides its break is too long.
+  char line[kEdidFileLineMax + 3];
   int line_no = 0;
   while (std::fgets(line, sizeof line, f)) {
     ++line_no;
     size_t length = std::strlen(line);
-    bool ended = length > 0 && line[length - 1] == '\n';
-    if (!ended && length > kEdidFileLineMax) {
+    size_t text = length;
+    if (text && line[text - 1] == '\n') --text;
+    if (text && line[text - 1] == '\r') --text;
+    if (text > kEdidFileLineMax) {
       r.status = EdidFileStatus::LineTooLong;
       r.line = line_no;
       break;

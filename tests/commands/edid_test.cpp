@@ -206,7 +206,9 @@ const FileCase kFileCases[] = {
     {"0x prefix", "0x010203", EdidFileStatus::BadToken, 0, 0, 1},
     {"line of 255", std::string(247, ' ') + "01020304\n", EdidFileStatus::Ok, 1, 0, 0},
     {"line of 255 at end of file", std::string(247, ' ') + "01020304", EdidFileStatus::Ok, 1, 0, 0},
+    {"line of 255 ended by CR LF", std::string(247, ' ') + "01020304\r\n01020304", EdidFileStatus::Ok, 2, 0, 0},
     {"line of 256", std::string(248, ' ') + "01020304\n", EdidFileStatus::LineTooLong, 0, 0, 1},
+    {"line of 256 ended by CR LF", std::string(248, ' ') + "01020304\r\n", EdidFileStatus::LineTooLong, 0, 0, 1},
     {"long line later", "01020304\n" + std::string(600, ' ') + "\n", EdidFileStatus::LineTooLong, 1, 0, 2},
 };
 

@@ -252,6 +252,43 @@ TEST_P(BiosFailureTest, CommandWordThenEmptyLines) {
 INSTANTIATE_TEST_SUITE_P(Failures, BiosFailureTest, ::testing::ValuesIn(kBiosFailures),
                          [](const ::testing::TestParamInfo<BiosFailure>& p) { return std::string(p.param.what); });
 
+TEST(WmiValueText, FollowsTheVariantType) {
+  struct Case {
+    VARTYPE vt;
+    long number;  // the integer members' value
+    const wchar_t* expected;
+  } cases[] = {
+      {VT_EMPTY, 0, L"DATA EMPTY"},
+      {VT_NULL, 0, L"NULL DATA"},
+      {VT_I2, -3, L"-3"},
+      {VT_I4, 70000, L"70000"},
+      {VT_UI1, 255, L"255"},
+      {VT_BOOL, VARIANT_TRUE, L"True"},
+      {VT_BOOL, VARIANT_FALSE, L"False"},
+      {VT_R8, 0, L"UNSUPPORTED DATA TYPE"},
+      // An array holds a pointer, never text or a number, whatever its elements.
+      {VT_ARRAY | VT_BSTR, 0, L"UNSUPPORTED DATA TYPE"},
+      {VT_ARRAY | VT_I4, 0, L"UNSUPPORTED DATA TYPE"},
+  };
+  for (const auto& c : cases) {
+    VARIANT v{};
+    v.vt = c.vt;
+    switch (c.vt) {
+      case VT_I2: v.iVal = static_cast<short>(c.number); break;
+      case VT_I4: v.lVal = static_cast<LONG>(c.number); break;
+      case VT_UI1: v.bVal = static_cast<BYTE>(c.number); break;
+      case VT_BOOL: v.boolVal = static_cast<VARIANT_BOOL>(c.number); break;
+      default: break;
+    }
+    EXPECT_EQ(wmi_value_text(v), c.expected) << c.vt;
+  }
+  VARIANT text{};
+  text.vt = VT_BSTR;
+  wchar_t bios[] = L"Award";
+  text.bstrVal = bios;
+  EXPECT_EQ(wmi_value_text(text), L"Award");
+}
+
 class WmiClientTest : public SimTest {};
 
 TEST_F(WmiClientTest, RefusesBadQueriesAndCanRunAgainAfterClose) {
