@@ -378,6 +378,8 @@ bool raw_key(const std::string& key, uint32_t& offset, unsigned& size) {
   return true;
 }
 
+constexpr long long kLargestMmioWindow = 0x100000;
+
 bool check_profile(const Profile& p, std::string& error) {
   for (const std::string& name : p.sections_named("pci")) {
     uint32_t b, d, f;
@@ -411,6 +413,13 @@ bool check_profile(const Profile& p, std::string& error) {
                                                           value == "false" || value == "on" || value == "off");
         if (!numeric_key || (!flag_value && (!parse_number(value, v) || v < 0 || v > 0xFFFFFFFFLL))) {
           error = "[" + std::string(sec) + "] " + key + " = " + value + ": expected numbers";
+          return false;
+        }
+        // A register outside the largest window would land in other memory.
+        long long offset;
+        if (std::string(sec).rfind("mmio", 0) == 0 && parse_number(key, offset) &&
+            (offset < 0 || offset + 4 > kLargestMmioWindow)) {
+          error = "[" + std::string(sec) + "] " + key + ": outside the 1 MiB register window";
           return false;
         }
       }

@@ -512,6 +512,8 @@ TEST(FamilyProfiles, RegisterWindowFollowsTheBarTable) {
       "base = dov\n[pci 0:2.0]\nbar0 = 0xFEA00008\n",
       // An id the table does not know takes its first row: BAR1.
       "base = dov\n[pci 0:2.0]\ndevice = 0x2BFF\nbar1 = 0xFEB00000\n",
+      // Bus mastering off: the load turns decoding and bus mastering on.
+      "base = dov\n[pci 0:2.0]\ncommand = 0x0002\n",
   };
   for (const char* text : cases) {
     auto& m = sim::Machine::boot_text(text, "");
@@ -520,6 +522,9 @@ TEST(FamilyProfiles, RegisterWindowFollowsTheBarTable) {
     sim::SimHwAccess access(m, hw);
     Driver drv(access);
     drv_load(drv, "", "");
+    uint16_t command = 0;
+    ASSERT_EQ(hw.config_read(0, 2, &command, 4, 2), 2u);
+    EXPECT_EQ(command & 7, 7) << text;
     uint32_t info = 0;
     MmioRequest q{0x70180, 32, 2, 0};
     ASSERT_EQ(drv_device_control(drv, IOCTL_READ_MMIO, &q, 16, 16, &info), kStatusSuccess) << text;
@@ -535,7 +540,7 @@ TEST(FamilyProfiles, RegisterWindowFollowsTheBarTable) {
 TEST(FamilyProfiles, BadHardwareSectionsFailTheBoot) {
   const char* cases[] = {"base = dov\n[pci 0:40.0]\nvendor = 1\n", "base = dov\n[pci 0:2.0]\ncolour = 3\n",
                          "base = dov\n[pci 0:2.0]\nbar0 = lots\n", "base = dov\n[fuses]\n0x10 = x\n",
-                         "base = dov\n[faults]\ngmbus_nak = many\n"};
+                         "base = dov\n[faults]\ngmbus_nak = many\n", "base = dov\n[mmio 2]\n0xFFFFD = 1\n"};
   for (const char* text : cases) {
     auto& m = sim::Machine::boot_text(text, "");
     ASSERT_NE(m.fault(), nullptr) << text;
