@@ -36,7 +36,6 @@ std::optional<Profile> load_builtin(const std::string& name, std::string& error)
   return Profile::parse(*text, name, error);
 }
 
-std::vector<std::string> Profile::builtin_names() { return builtin_profile_names(); }
 const char* Profile::default_name() { return "dov"; }
 
 }  // namespace sim

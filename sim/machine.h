@@ -37,7 +37,6 @@ class SIM_API Machine {
   // Null when the machine is usable; else why not.
   const char* fault() const { return fault_.empty() ? nullptr : fault_.c_str(); }
   const Profile& profile() const { return profile_; }
-  Profile& mutable_profile() { return profile_; }
   const std::string& state_dir() const { return state_dir_; }
 
   // The state file of one part of the machine ("display", "registry", ...).

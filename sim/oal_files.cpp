@@ -52,11 +52,12 @@ DWORD error_from_errno(int e, const std::string& host) {
 }
 
 // A path that the profile's [faults] deny_files lists fails with
-// ERROR_ACCESS_DENIED, whatever the operation.
+// ERROR_ACCESS_DENIED, whatever the operation. Paths are compared as the
+// files they name, so "C:\WINDOWS\.\x" is "C:\WINDOWS\x".
 bool denied(Machine& m, LPCSTR path) {
   std::string list = m.fault_value("deny_files");
   if (list.empty()) return false;
-  std::string want = lower(path);
+  std::string want = lower(m.host_path(path));
   size_t start = 0;
   while (start <= list.size()) {
     size_t end = list.find(';', start);
@@ -64,7 +65,7 @@ bool denied(Machine& m, LPCSTR path) {
     std::string item = list.substr(start, end - start);
     item.erase(0, item.find_first_not_of(' '));
     item.erase(item.find_last_not_of(' ') + 1);
-    if (!item.empty() && lower(item) == want) return true;
+    if (!item.empty() && lower(m.host_path(item)) == want) return true;
     start = end + 1;
   }
   return false;

@@ -111,8 +111,6 @@ std::optional<Profile> Profile::load(const std::string& name_or_path, std::strin
   return parse(ss.str(), base, error);
 }
 
-bool Profile::has_section(const std::string& section) const { return sections_.count(section) != 0; }
-
 const Profile::Section* Profile::section(const std::string& section) const {
   auto it = sections_.find(section);
   return it == sections_.end() ? nullptr : &it->second;

@@ -25,11 +25,9 @@ class Profile {
                                       std::string& error);
   // A built-in profile by name, or a profile file by path.
   static std::optional<Profile> load(const std::string& name_or_path, std::string& error);
-  static std::vector<std::string> builtin_names();
   static const char* default_name();
 
   const std::string& name() const { return name_; }
-  bool has_section(const std::string& section) const;
   const Section* section(const std::string& section) const;
   // Sections whose name is `prefix` followed by a space and anything, in
   // the order of that suffix read as a number where it is one.

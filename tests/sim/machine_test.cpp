@@ -162,6 +162,11 @@ TEST_F(DeniedFileTest, ProfileCanDenyAFile) {
   EXPECT_EQ(oal::CreateFileA("c:\\windows\\HWPEEK.SYS", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr),
             INVALID_HANDLE_VALUE);
   EXPECT_EQ(oal::GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+  // Another spelling of the same file is denied too.
+  EXPECT_EQ(oal::CreateFileA("C:\\WINDOWS\\..\\windows\\.\\hwpeek.sys", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
+                             nullptr),
+            INVALID_HANDLE_VALUE);
+  EXPECT_EQ(oal::GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
 }
 
 TEST_F(StateTest, LibrariesLoadByWindowsName) {
