@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -259,13 +260,30 @@ TEST_F(DisplayTest, RotateBy90SwapsTheDesktop) {
   EXPECT_EQ(flip, 0u);
 }
 
-TEST_F(DisplayTest, RotateBy180AndSameAgain) {
-  ASSERT_EQ(opal_set_flip_rot(PORT_LVDS, 0, 180), EXIT_OK);
-  EXPECT_EQ(sim::display_changes(), (Changes{on(kD1, "1024x768x16@60 0x40000009"),
-                                             on(kD1, "1024x768x32@60 0x10000009"), "commit"}));
-  sim::clear_display_changes();
-  ASSERT_EQ(opal_set_flip_rot(PORT_LVDS, 0, 180), EXIT_OK);  // delta 0: no forced change
-  EXPECT_EQ(sim::display_changes(), (Changes{on(kD1, "1024x768x32@60 0x10000009"), "commit"}));
+// Each step starts from the one before: a quarter turn swaps the desktop, a
+// half turn or a flip change passes through 16 bits, the same setting
+// again re-applies the current mode.
+TEST_F(DisplayTest, RotationAndFlipSteps) {
+  const std::string force = " 0x40000009", apply = " 0x10000009";
+  struct Step {
+    uint32_t flip, rotation;
+    Changes changes;
+  } steps[] = {
+      {0, 180, {on(kD1, "1024x768x16@60" + force), on(kD1, "1024x768x32@60" + apply), "commit"}},
+      {0, 180, {on(kD1, "1024x768x32@60" + apply), "commit"}},
+      {0, 270, {on(kD1, "768x1024x32@60" + apply), "commit"}},
+      {1, 270, {on(kD1, "768x1024x16@60" + force), on(kD1, "768x1024x32@60" + apply), "commit"}},
+      {0, 0, {on(kD1, "1024x768x16@60" + force), on(kD1, "1024x768x32@60" + apply), "commit"}},
+  };
+  for (const auto& st : steps) {
+    sim::clear_display_changes();
+    ASSERT_EQ(opal_set_flip_rot(PORT_LVDS, st.flip, st.rotation), EXIT_OK) << st.flip << " " << st.rotation;
+    EXPECT_EQ(sim::display_changes(), st.changes) << st.flip << " " << st.rotation;
+    uint32_t flip = 9, rot = 9;
+    ASSERT_EQ(opal_get_flip_rot(PORT_LVDS, &flip, &rot), EXIT_OK);
+    EXPECT_EQ(flip, st.flip);
+    EXPECT_EQ(rot, st.rotation);
+  }
 }
 
 TEST_F(DisplayTest, InvalidRotationAndFlipAreBothReported) {
@@ -406,9 +424,57 @@ TEST_F(DisplayTest, ListsDcsAndModes) {
   StdoutCapture out;
   modes = nullptr;
   EXPECT_EQ(opal_get_mode_list(0x41, 2, &modes, &n), EXIT_INVALID_PARAM_ERROR);
-  EXPECT_EQ(opal_get_mode_list(0x41, 0, &modes, nullptr), EXIT_INVALID_PARAM_ERROR);
-  std::string text = out.stop();
-  EXPECT_EQ(text.find("ERROR: Input mode table size is NULL"), text.rfind("ERROR"));
+  EXPECT_EQ(out.stop(), "");  // a wrong display is refused silently
+}
+
+// A table pointer that already holds a table is warned about and
+// overwritten; a missing count is refused.
+TEST_F(DisplayTest, TableOutputsAreCheckedFirst) {
+  opal_mode_t old_mode{};
+  uint32_t old_dc = 0;
+  opal_disp_port_map_t old_map{};
+  opal_mode_t* modes = &old_mode;
+  uint32_t* dcs = &old_dc;
+  char** names = nullptr;
+  opal_disp_port_map_t* map = &old_map;
+  uint32_t n = 0, dc_count = 0;
+  struct Case {
+    const char* label;
+    std::function<opal_exit_t(uint32_t*)> call;
+    const char* warning;
+    const char* error;
+  } cases[] = {
+      {"modes", [&](uint32_t* c) { return opal_get_mode_list(0x41, 0, &modes, c); },
+       "WARNING: Input mode table is not NULL. This may cause memory leaks",
+       "ERROR: Input mode table size is NULL. Caller must specify a NON NULL mode size"},
+      {"dcs",
+       [&](uint32_t* c) {
+         opal_exit_t rc = opal_get_dc_list(&dcs, &names, c);
+         if (c) dc_count = *c;
+         return rc;
+       },
+       "WARNING: Input dc table is not NULL. This may cause memory leaks",
+       "ERROR: Input dc table size is NULL. Caller must specify a NON NULL dc size"},
+      {"map", [&](uint32_t* c) { return opal_get_disp_port_mapping(&map, c); },
+       "WARNING: Display Port table is not NULL. This may cause memory leaks",
+       "ERROR: Display Port table size is NULL. Caller must specify a NON NULL mode size"},
+  };
+  for (const auto& c : cases) {
+    StdoutCapture out;
+    EXPECT_EQ(c.call(nullptr), EXIT_INVALID_PARAM_ERROR) << c.label;
+    std::string text = out.stop();
+    EXPECT_NE(text.find(c.error), std::string::npos) << c.label << ": " << text;
+    StdoutCapture again;
+    EXPECT_EQ(c.call(&n), EXIT_OK) << c.label;
+    EXPECT_NE(again.stop().find(c.warning), std::string::npos) << c.label;
+    EXPECT_GT(n, 0u) << c.label;
+  }
+  EXPECT_NE(modes, &old_mode);
+  EXPECT_NE(dcs, &old_dc);
+  EXPECT_NE(map, &old_map);
+  opal_free_mode_list(modes);
+  opal_free_dc_list(dcs, names, dc_count);
+  opal_free_disp_port_mapping(map);
 }
 
 // ---- ports -----------------------------------------------------------------------
