@@ -217,14 +217,10 @@ opal_exit_t cmd_set_scrn_res(cmd_args_t* args) {
   } else {
     // A decimal screen number and nothing else: "1a" or "-1" would pick a
     // screen nobody asked for.
-    const char* p = screen_text.text;
-    uint64_t v = 0;
-    for (; *p >= '0' && *p <= '9' && v <= 0xFFFFFFFFu; ++p) v = v * 10 + static_cast<uint64_t>(*p - '0');
-    if (p == screen_text.text || *p || v > 0xFFFFFFFFu) {
+    if (!parse_decimal(screen_text.text, screen)) {
       if (vol_above(0)) writeMsg(MSG_ERROR, "ERROR: Invalid screen number %s", screen_text.text);
       return EXIT_INVALID_PARAM_ERROR;
     }
-    screen = static_cast<uint32_t>(v);
   }
   ModeText mode;
   if (!read_mode(mode_text.text, mode)) return EXIT_INVALID_PARAM_ERROR;

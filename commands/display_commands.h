@@ -37,6 +37,10 @@ const char* config_type_name(uint32_t type);
 // Name of the port role held by dc nibble 1..7 ("PRIMARY_MASTER").
 const char* port_role_name(uint32_t nibble);
 
+// A decimal number of up to 32 bits and nothing else: "1a", "-1" and ""
+// do not read.
+bool parse_decimal(const char* text, uint32_t& value);
+
 // A mode text: width, height and refresh joined by X.
 struct ModeText {
   uint16_t width = 0, height = 0, refresh = 0;

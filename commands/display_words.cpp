@@ -98,3 +98,13 @@ ModeTextResult parse_mode_text(const char* text, ModeText& mode) {
   mode.refresh = static_cast<uint16_t>(values[2]);
   return ModeTextResult::Ok;
 }
+
+bool parse_decimal(const char* text, uint32_t& value) {
+  if (!text) return false;
+  const char* p = text;
+  uint64_t v = 0;
+  for (; *p >= '0' && *p <= '9' && v <= 0xFFFFFFFFu; ++p) v = v * 10 + static_cast<uint64_t>(*p - '0');
+  if (p == text || *p || v > 0xFFFFFFFFu) return false;
+  value = static_cast<uint32_t>(v);
+  return true;
+}

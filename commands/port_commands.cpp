@@ -22,13 +22,9 @@ bool port_param(const cmd_args_t* args, uint32_t& port) {
 // instead of acting on 0.
 uint32_t decimal_param(const cmd_args_t* args, int slot) {
   constexpr uint32_t kNotANumber = 0xFFFFFFFFu;
-  if (slot >= args->count) return kNotANumber;
-  const char* p = args->slot[slot];
-  uint64_t v = 0;
-  const char* start = p;
-  for (; *p >= '0' && *p <= '9' && v < kNotANumber; ++p) v = v * 10 + static_cast<uint64_t>(*p - '0');
-  if (p == start || *p || v >= kNotANumber) return kNotANumber;
-  return static_cast<uint32_t>(v);
+  uint32_t value = 0;
+  if (slot >= args->count || !parse_decimal(args->slot[slot], value)) return kNotANumber;
+  return value;
 }
 
 opal_exit_t enable_or_disable(cmd_args_t* args, uint32_t id, uint32_t enable) {

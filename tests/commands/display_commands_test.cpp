@@ -70,6 +70,27 @@ const ModeCase kModeCases[] = {
     {"800x600x99999999999999999999", ModeTextResult::OutOfRange, 0, 0, 0},
 };
 
+TEST(DisplayWords, DecimalNumbers) {
+  struct Case {
+    const char* text;
+    bool reads;
+    uint32_t value;
+  } cases[] = {
+      {"0", true, 0},           {"90", true, 90},     {"4294967295", true, 0xFFFFFFFFu},
+      {"4294967296", false, 0}, {"", false, 0},       {"-1", false, 0},
+      {"1a", false, 0},         {" 1", false, 0},     {"0x10", false, 0},
+  };
+  for (const auto& c : cases) {
+    uint32_t v = 7;
+    EXPECT_EQ(parse_decimal(c.text, v), c.reads) << c.text;
+    if (c.reads) {
+      EXPECT_EQ(v, c.value) << c.text;
+    }
+  }
+  uint32_t v = 0;
+  EXPECT_FALSE(parse_decimal(nullptr, v));
+}
+
 TEST(DisplayWords, ModeTexts) {
   for (const auto& c : kModeCases) {
     ModeText m;
