@@ -29,9 +29,6 @@ enum EscapeCode : int32_t {
   VARNEL_ESCAPE_GET_VID_RENDERING_INFO = 0x20600,
 };
 
-// Output size that grows with a count from the preceding count escape.
-constexpr int32_t kPerCount = -1;
-
 struct EscapeInfo {
   int32_t code;
   const char* name;

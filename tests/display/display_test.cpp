@@ -129,11 +129,31 @@ TEST(EscapeTable, EveryCodeHasItsSizes) {
   const EscapeInfo* t = escape_table(&n);
   ASSERT_EQ(n, 24u);
   for (unsigned i = 1; i < n; ++i) EXPECT_LT(t[i - 1].code, t[i].code);
+  // The driver's interface: code, input size, output size (per counted
+  // element when the count escape comes first).
+  struct Row {
+    int32_t code, in, out;
+    bool per_count;
+  } rows[] = {
+      {0x20001, 8, 4, false},   {0x20002, 8, 40, true},    {0x20005, 8, 4, false},   {0x20007, 4, 4, false},
+      {0x20008, 4, 64, true},   {0x20009, 68, 4, false},   {0x2000E, 12, 0, false},  {0x2000F, 4, 8, false},
+      {0x20012, 0, 796, false}, {0x20014, 4, 556, false},  {0x20015, 0, 4, false},   {0x20016, 0, 4, true},
+      {0x20017, 40, 0, false},  {0x20018, 0, 4, false},    {0x20019, 0, 24, false},  {0x2001A, 24, 0, false},
+      {0x20024, 4, 128, false}, {0x20026, 40, 40, false},  {0x20500, 0, 0, false},   {0x20501, 0, 0, false},
+      {0x20502, 0, 4000, false}, {0x20503, 0, 0, false},   {0x20510, 256, 0, false}, {0x20600, 4, 88, false},
+  };
+  ASSERT_EQ(n, sizeof rows / sizeof *rows);
+  for (unsigned i = 0; i < n; ++i) {
+    EXPECT_EQ(t[i].code, rows[i].code) << i;
+    EXPECT_EQ(t[i].in_size, rows[i].in) << t[i].name;
+    EXPECT_EQ(t[i].out_size, rows[i].out) << t[i].name;
+    EXPECT_EQ(t[i].per_count, rows[i].per_count) << t[i].name;
+  }
   EXPECT_STREQ(escape_name(0x20014), "VARNEL_ESCAPE_GET_PORT_INFO");
-  EXPECT_EQ(find_escape(0x20014)->out_size, 556);
-  EXPECT_EQ(find_escape(0x20017)->in_size, 40);
-  EXPECT_EQ(find_escape(0x20009)->in_size, 68);
+  EXPECT_STREQ(escape_name(0x2000E), "IOCTL_VARNEL_SET_ROTATION_FLIP");
+  EXPECT_EQ(find_escape(0x20600)->alt_out_size, 0);  // starting the count has no output
   EXPECT_EQ(find_escape(0x12345), nullptr);
+  EXPECT_STREQ(escape_name(0x12345), "UNKNOWN_ESCAPE");
 }
 
 // ---- the transport's screen walk -------------------------------------------
