@@ -62,6 +62,14 @@ TEST_F(HwpeekService, InstallsAnswersAndIsRemoved) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
   EXPECT_FALSE(DeviceIoControl(device, 0x22403C, nullptr, 0, &reply, sizeof reply, &returned, nullptr));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+  // Without a graphics device no register window is mapped: register
+  // requests are refused, never served from an unmapped address.
+  if (reply.device_id == 0) {
+    MmioRequest q = {0x100, 32, 2, 0x5A5A5A5A};
+    EXPECT_FALSE(DeviceIoControl(device, hwpeek::IOCTL_READ_MMIO, &q, sizeof q, &q, sizeof q, &returned, nullptr));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    EXPECT_EQ(q.value, 0x5A5A5A5Au);
+  }
   CloseHandle(device);
 
   // The client's own wrapper reaches the same reply.
