@@ -768,3 +768,39 @@ TEST_F(DisplayTest, SimulationLibrarySwitchesTheSession) {
                                     "commit"};
   EXPECT_EQ(sim::display_changes(), want);
 }
+
+// With the simulation library on the search path (the second ctest run),
+// it alone answers escapes and takes the display-settings changes.
+class SimulationOnly : public DisplayTest {
+ protected:
+  SimulationOnly() : DisplayTest("base = dov\n[faults]\nno_screens = 1\n") {}
+  void SetUp() override {
+    DisplayTest::SetUp();
+    if (!std::getenv("LUMA_EXPECT_SIMLIB")) GTEST_SKIP() << "needs the simulation library";
+  }
+};
+
+TEST_F(SimulationOnly, TheLibraryAnswersWithoutScreens) {
+  ASSERT_TRUE(session.simulation);
+  EXPECT_EQ(opal_get_current_dc(), 0x41u);  // no display device is enumerated
+  opal_port_info_t info;
+  EXPECT_EQ(opal_get_port_info(PORT_LVDS, &info), EXIT_OK);
+  StdoutCapture out;
+  EXPECT_EQ(opal_get_port_info(15, &info), EXIT_OS_CALL_ERROR);
+  EXPECT_NE(out.stop().find("ERROR while sending VARNEL_ESCAPE_GET_PORT_INFO escape key"), std::string::npos);
+}
+
+// Without ChangeDisplaySettingsExA every change goes to the primary device.
+TEST(NoExtendedSettings, ChangesGoToThePrimaryDevice) {
+  std::string dir = make_temp_dir("noex");
+  ASSERT_EQ(sim::Machine::boot_text("base = dov-dual\n[faults]\nload_library = user32.dll\n", dir).fault(), nullptr);
+  ASSERT_EQ(opal_open(0), EXIT_OK);
+  ASSERT_EQ(session.change_display_settings_ex, nullptr);
+  sim::clear_display_changes();
+  StdoutCapture out;
+  EXPECT_TRUE(apply_screen_mode(1, 800, 600, 60, 32, 0, false));
+  out.stop();
+  EXPECT_EQ(sim::display_changes(), (Changes{on(kD1, "800x600x32@60 0x10000009"), "commit"}));
+  opal_close();
+  std::system(("rm -rf '" + dir + "'").c_str());
+}
