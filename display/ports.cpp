@@ -40,10 +40,14 @@ extern "C" opal_exit_t opal_get_port_info(uint32_t port, opal_port_info_t* info)
     if (vol_above(0)) writeMsg(MSG_ERROR, "ERROR: Invalid pointer to port info");
     return EXIT_INVALID_PARAM_ERROR;
   }
-  std::memset(info, 0, sizeof *info);
-  opal_exit_t rc = send_escape_checked(&port, info, VARNEL_ESCAPE_GET_PORT_INFO, sizeof port, sizeof *info);
-  terminate_texts(info);
-  return rc;
+  // Zeroed so that what the driver leaves out reads as 0; the caller's
+  // record changes only when the driver answered.
+  opal_port_info_t reply{};
+  if (opal_exit_t rc = send_escape_checked(&port, &reply, VARNEL_ESCAPE_GET_PORT_INFO, sizeof port, sizeof reply))
+    return rc;
+  terminate_texts(&reply);
+  *info = reply;
+  return EXIT_OK;
 }
 
 extern "C" opal_exit_t opal_get_flip_rot(uint32_t port, uint32_t* flip, uint32_t* rotation) {

@@ -516,6 +516,8 @@ TEST_F(DisplayTest, PortPickingAndEnabling) {
   EXPECT_EQ(info.width, 1024u);
   EXPECT_STREQ(info.pd_name, "lvds");
   EXPECT_EQ(opal_get_port_info(15, &info), EXIT_OS_CALL_ERROR);
+  EXPECT_EQ(info.width, 1024u);  // a failed escape leaves the record as it was
+  EXPECT_STREQ(info.pd_name, "lvds");
 }
 
 TEST_F(DualTest, MappingPutsEachPortOnItsScreen) {
