@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -53,6 +54,25 @@ class DualTest : public DisplayTest {
 class ForeignTest : public DisplayTest {
  protected:
   ForeignTest() : DisplayTest("dov-foreign") {}
+};
+
+// Boots machines from profile texts, each in a folder of its own below the
+// test's state folder, and opens a session on the last one.
+class Booted : public SimTest {
+ protected:
+  void boot(const std::string& text) {
+    opal_close();
+    std::string dir = state_dir_ + "/machine" + std::to_string(++boots_);
+    std::filesystem::create_directories(dir);
+    auto& m = sim::Machine::boot_text(text, dir);
+    ASSERT_EQ(m.fault(), nullptr) << m.fault();
+    ASSERT_EQ(opal_open(0), EXIT_OK);
+  }
+  void TearDown() override {
+    opal_close();
+    SimTest::TearDown();
+  }
+  int boots_ = 0;
 };
 
 }  // namespace
@@ -165,21 +185,17 @@ struct WalkCase {
   const char* message;    // expected in the output, or null
 };
 
-class ScreenWalk : public ::testing::TestWithParam<WalkCase> {};
+class ScreenWalk : public Booted, public ::testing::WithParamInterface<WalkCase> {};
 
 TEST_P(ScreenWalk, FindsTheScreensThatAnswer) {
   const auto& c = GetParam();
-  std::string dir = make_temp_dir("walk");
-  ASSERT_EQ(sim::Machine::boot_text(c.profile, dir).fault(), nullptr);
-  ASSERT_EQ(opal_open(0), EXIT_OK);
+  boot(c.profile);
   StdoutCapture out;
   EXPECT_EQ(opal_get_current_dc(), c.dc);
   std::string text = out.stop();
   if (c.message) {
     EXPECT_NE(text.find(c.message), std::string::npos) << text;
   }
-  opal_close();
-  std::system(("rm -rf '" + dir + "'").c_str());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -200,7 +216,7 @@ INSTANTIATE_TEST_SUITE_P(
         WalkCase{"foreign_primary", "base = dov-foreign\n", 0x41, nullptr}),
     [](const auto& param_info) { return std::string(param_info.param.label); });
 
-TEST(Signature, OnlyTheLumagraphSignatureCounts) {
+TEST_F(Booted, OnlyTheLumagraphSignatureCounts) {
   struct Case {
     const char* profile;
     bool found;
@@ -211,9 +227,7 @@ TEST(Signature, OnlyTheLumagraphSignatureCounts) {
       {"base = dov-foreign\n[screen 1]\nwidth = 1280\nheight = 1024\n", true, 1280},
   };
   for (const auto& c : cases) {
-    std::string dir = make_temp_dir("sig");
-    ASSERT_EQ(sim::Machine::boot_text(c.profile, dir).fault(), nullptr);
-    ASSERT_EQ(opal_open(0), EXIT_OK);
+    boot(c.profile);
     uint32_t depth = 0, rot = 9, w = 0, h = 0, hz = 0;
     StdoutCapture out;
     EXPECT_EQ(read_primary_settings(&depth, &rot, &w, &h, &hz), c.found) << c.profile;
@@ -224,8 +238,6 @@ TEST(Signature, OnlyTheLumagraphSignatureCounts) {
     } else {
       EXPECT_EQ(rot, 0u);
     }
-    opal_close();
-    std::system(("rm -rf '" + dir + "'").c_str());
   }
 }
 
@@ -256,14 +268,10 @@ TEST_F(DualTest, ApplyRejectsAScreenThatIsNotThere) {
                                              on(kD2, "1280x1024x16@60 0x10000009"), "commit"}));
 }
 
-TEST(ApplyNoScreens, AllScreensWithNoneDoesNothing) {
-  std::string dir = make_temp_dir("none");
-  ASSERT_EQ(sim::Machine::boot_text("base = dov\n[faults]\nno_screens = 1\n", dir).fault(), nullptr);
-  ASSERT_EQ(opal_open(0), EXIT_OK);
+TEST_F(Booted, ApplyToAllScreensWithNoneDoesNothing) {
+  boot("base = dov\n[faults]\nno_screens = 1\n");
   EXPECT_TRUE(apply_screen_mode(kAllScreens, 0, 0, 0, 0, 180, true));
   EXPECT_TRUE(sim::display_changes().empty());
-  opal_close();
-  std::system(("rm -rf '" + dir + "'").c_str());
 }
 
 // ---- rotation and flip ------------------------------------------------------------
@@ -622,23 +630,16 @@ TEST_F(DisplayTest, OverlayFirmwareDriverInfoAndVideo) {
 
 // ---- hostile driver replies ---------------------------------------------------------
 
-class Hostile : public SimTest {
+class Hostile : public Booted {
  protected:
-  void boot(const std::string& reply, const std::string& extra = "") {
-    ASSERT_EQ(sim::Machine::boot_text("base = dov\n" + extra + "[faults]\ndriver_reply = " + reply + "\n", state_dir_)
-                  .fault(),
-              nullptr);
-    ASSERT_EQ(opal_open(0), EXIT_OK);
-  }
-  void TearDown() override {
-    opal_close();
-    SimTest::TearDown();
+  void boot_reply(const std::string& reply, const std::string& extra = "") {
+    boot("base = dov\n" + extra + "[faults]\ndriver_reply = " + reply + "\n");
   }
 };
 
 TEST_F(Hostile, HugeCountsAreRefused) {
   for (const char* reply : {"huge_mode_count", "huge_dc_count", "huge_attr_count"}) {
-    boot(reply);
+    boot_reply(reply);
     StdoutCapture out;
     opal_mode_t* modes = nullptr;
     uint32_t n = 7;
@@ -662,12 +663,11 @@ TEST_F(Hostile, HugeCountsAreRefused) {
     opal_free_mode_list(modes);
     opal_free_dc_list(dcs, names, ndc);
     opal_free_port_attributes(attrs);
-    opal_close();
   }
 }
 
 TEST_F(Hostile, ShortModeListLeavesZeroedRecords) {
-  boot("short_mode_list");
+  boot_reply("short_mode_list");
   opal_mode_t* modes = nullptr;
   uint32_t n = 0;
   ASSERT_EQ(opal_get_mode_list(0x41, 0, &modes, &n), EXIT_OK);
@@ -678,7 +678,7 @@ TEST_F(Hostile, ShortModeListLeavesZeroedRecords) {
 }
 
 TEST_F(Hostile, UnterminatedNamesAreCut) {
-  boot("unterminated_names");
+  boot_reply("unterminated_names");
   opal_port_info_t info;
   ASSERT_EQ(opal_get_port_info(PORT_LVDS, &info), EXIT_OK);
   EXPECT_EQ(std::strlen(info.pd_name), 255u);
@@ -695,7 +695,7 @@ TEST_F(Hostile, UnterminatedNamesAreCut) {
 }
 
 TEST_F(Hostile, UnknownTypesAndPortsStayBounded) {
-  boot("bad_ports");
+  boot_reply("bad_ports");
   uint32_t* dcs = nullptr;
   char** names = nullptr;
   uint32_t n = 0;
@@ -708,15 +708,14 @@ TEST_F(Hostile, UnknownTypesAndPortsStayBounded) {
   ASSERT_EQ(opal_get_disp_port_mapping(&map, &n), EXIT_OK);
   EXPECT_EQ(map[0].num_ports, 0u);  // display number 7 belongs to no screen
   opal_free_disp_port_mapping(map);
-  opal_close();
-  boot("unknown_dc_type");
+  boot_reply("unknown_dc_type");
   EXPECT_EQ(opal_get_current_dc(), 0x43u);
   opal_mode_t mode = {1024, 768, 60, {}, 0, {}};
   EXPECT_EQ(opal_set_dc(0x43, &mode, nullptr, 32, 0, OPAL_APPLY_PRIMARY), EXIT_OK);
 }
 
 TEST_F(Hostile, MorePortsOnAScreenThanSlots) {
-  boot("all_on_primary", "[lumagraph]\nports = 1,2,3,4,5,6,7\ndcs = 0x76321452\ndc = 0x76321452\n");
+  boot_reply("all_on_primary", "[lumagraph]\nports = 1,2,3,4,5,6,7\ndcs = 0x76321452\ndc = 0x76321452\n");
   opal_disp_port_map_t* map = nullptr;
   uint32_t n = 0;
   ASSERT_EQ(opal_get_disp_port_mapping(&map, &n), EXIT_OK);
@@ -726,9 +725,7 @@ TEST_F(Hostile, MorePortsOnAScreenThanSlots) {
   opal_free_disp_port_mapping(map);
 }
 
-TEST(DriverModel, RefusesShortRecords) {
-  std::string dir = make_temp_dir("short");
-  ASSERT_EQ(sim::Machine::boot("dov", dir).fault(), nullptr);
+TEST_F(DisplayTest, DriverModelRefusesShortRecords) {
   unsigned count = 0;
   const EscapeInfo* table = escape_table(&count);
   std::vector<unsigned char> in(4096), out(4096);
@@ -743,7 +740,6 @@ TEST(DriverModel, RefusesShortRecords) {
       EXPECT_LT(sim::lumagraph_sim_escape(e.code, e.in_size, in.data(), e.out_size - 1, out.data()), 0) << e.name;
     }
   }
-  std::system(("rm -rf '" + dir + "'").c_str());
 }
 
 TEST(ProfileCheck, BadDisplaySectionsDoNotBoot) {
@@ -793,16 +789,12 @@ TEST_F(SimulationOnly, TheLibraryAnswersWithoutScreens) {
 }
 
 // Without ChangeDisplaySettingsExA every change goes to the primary device.
-TEST(NoExtendedSettings, ChangesGoToThePrimaryDevice) {
-  std::string dir = make_temp_dir("noex");
-  ASSERT_EQ(sim::Machine::boot_text("base = dov-dual\n[faults]\nload_library = user32.dll\n", dir).fault(), nullptr);
-  ASSERT_EQ(opal_open(0), EXIT_OK);
+TEST_F(Booted, WithoutExtendedSettingsChangesGoToThePrimaryDevice) {
+  boot("base = dov-dual\n[faults]\nload_library = user32.dll\n");
   ASSERT_EQ(session.change_display_settings_ex, nullptr);
   sim::clear_display_changes();
   StdoutCapture out;
   EXPECT_TRUE(apply_screen_mode(1, 800, 600, 60, 32, 0, false));
   out.stop();
   EXPECT_EQ(sim::display_changes(), (Changes{on(kD1, "800x600x32@60 0x10000009"), "commit"}));
-  opal_close();
-  std::system(("rm -rf '" + dir + "'").c_str());
 }
