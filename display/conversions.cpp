@@ -1,8 +1,6 @@
 // Colour value conversions between the driver's words and the values a
 // user sees.
-#include <climits>
 #include <cmath>
-#include <cstdint>
 #include <ctime>
 
 #include "lumainfo.h"
@@ -58,20 +56,19 @@ extern "C" uint8_t opal_color_channel(uint32_t word, uint32_t channel) {
 }
 
 namespace {
-// A field of the driver's record less `offset`, refused when it does not
-// fit the calendar's int.
-bool field(uint32_t value, int offset, int& out) {
-  int64_t v = static_cast<int64_t>(value) - offset;
-  if (v > INT_MAX) return false;
-  out = static_cast<int>(v);
-  return true;
-}
-
+// A time of the driver's record; false for fields no calendar date holds
+// (a driver's garbage gives no rate rather than an overflow).
 bool to_time(const opal_time_t& t, std::time_t& out) {
-  std::tm tm{};
-  if (!field(t.seconds, 0, tm.tm_sec) || !field(t.minutes, 0, tm.tm_min) || !field(t.hours, 0, tm.tm_hour) ||
-      !field(t.day_of_month, 0, tm.tm_mday) || !field(t.month, 1, tm.tm_mon) || !field(t.year, 1900, tm.tm_year))
+  if (t.seconds > 60 || t.minutes > 59 || t.hours > 23 || t.day_of_month < 1 || t.day_of_month > 31 ||
+      t.month < 1 || t.month > 12 || t.year < 1900 || t.year > 9999)
     return false;
+  std::tm tm{};
+  tm.tm_sec = static_cast<int>(t.seconds);
+  tm.tm_min = static_cast<int>(t.minutes);
+  tm.tm_hour = static_cast<int>(t.hours);
+  tm.tm_mday = static_cast<int>(t.day_of_month);
+  tm.tm_mon = static_cast<int>(t.month) - 1;
+  tm.tm_year = static_cast<int>(t.year) - 1900;
   tm.tm_isdst = 0;
   out = std::mktime(&tm);
   return out != static_cast<std::time_t>(-1);

@@ -137,11 +137,17 @@ TEST(Conversions, VideoRate) {
   v.stop = v.start;  // no time passed: no rate rather than a division by zero
   EXPECT_EQ(opal_video_fps_rate(&v), 0.0);
   // Fields no calendar holds give no rate, not an overflow.
-  v.stop.year = 0xFFFFFFFFu;
-  EXPECT_EQ(opal_video_fps_rate(&v), 0.0);
-  v.stop = v.start;
-  v.stop.day_of_month = 0x80000000u;
-  EXPECT_EQ(opal_video_fps_rate(&v), 0.0);
+  struct Bad {
+    uint32_t opal_time_t::*field;
+    uint32_t value;
+  } bad[] = {{&opal_time_t::month, 0x80000000u}, {&opal_time_t::month, 13},    {&opal_time_t::month, 0},
+             {&opal_time_t::year, 0xFFFFFFFFu},  {&opal_time_t::day_of_month, 0}, {&opal_time_t::hours, 24},
+             {&opal_time_t::seconds, 0x80000000u}};
+  for (const auto& b : bad) {
+    v.stop = {0, 0, 0, 1, 1, 2006, 0, 0, 0};
+    v.stop.*b.field = b.value;
+    EXPECT_EQ(opal_video_fps_rate(&v), 0.0) << b.value;
+  }
 }
 
 TEST(EscapeTable, EveryCodeHasItsSizes) {
