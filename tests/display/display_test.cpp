@@ -274,6 +274,35 @@ TEST_F(DualTest, ApplyRejectsAScreenThatIsNotThere) {
                                              on(kD2, "1280x1024x16@60 0x10000009"), "commit"}));
 }
 
+// Steps from the dual desktop, each starting where the one before ended.
+TEST_F(DualTest, AttachAndDetach) {
+  struct Step {
+    const char* label;
+    std::function<bool()> call;
+    bool result;
+    Changes changes;
+  } steps[] = {
+      {"detach the primary", [] { return detach_screen(0); }, true, {}},
+      {"detach the second", [] { return detach_screen(1); }, true, {on(kD2, "detach 0x10000001"), "commit"}},
+      {"attach the primary", [] { return attach_screen_right(800, 600, 60, 32, 0); }, true, {}},
+      {"attach the second", [] { return attach_screen_right(800, 600, 60, 16, 1); }, true,
+       {on(kD2, "800x600x16@60 0x10000009"), "commit"}},
+      {"attach a screen not there", [] { return attach_screen_right(800, 600, 60, 16, 2); }, false, {}},
+      {"detach a screen not there", [] { return detach_screen(2); }, false, {}},
+  };
+  for (const auto& st : steps) {
+    sim::clear_display_changes();
+    StdoutCapture out;
+    EXPECT_EQ(st.call(), st.result) << st.label;
+    std::string text = out.stop();
+    EXPECT_EQ(sim::display_changes(), st.changes) << st.label;
+    EXPECT_EQ(text.find("ERROR: Invalid screen number") != std::string::npos, !st.result) << st.label;
+  }
+  DEVMODEA second = current(kD2);
+  EXPECT_EQ(second.dmPosition.x, 1024);  // right of the primary
+  EXPECT_EQ(second.dmPelsWidth, 800u);
+}
+
 TEST_F(Booted, ApplyToAllScreensWithNoneDoesNothing) {
   boot("base = dov\n[faults]\nno_screens = 1\n");
   EXPECT_TRUE(apply_screen_mode(kAllScreens, 0, 0, 0, 0, 180, true));
