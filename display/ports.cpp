@@ -1,7 +1,6 @@
 // Ports: picking them out of a dc, their state, rotation and flip,
 // enabling them, and which screen shows which port.
 #include <cstdlib>
-#include <cstring>
 
 #include "core/msglog.h"
 #include "display_internal.h"
