@@ -20,6 +20,13 @@
 #define LUMA_API __attribute__((visibility("default")))
 #endif
 
+/* Exports of lumaui alone. */
+#if defined(LUMA_BUILDING_LUMAUI)
+#define LUMAUI_API LUMA_API
+#else
+#define LUMAUI_API
+#endif
+
 #if defined(__GNUC__)
 #define LUMA_PRINTF(f, a) __attribute__((format(printf, f, a)))
 #else
@@ -280,7 +287,10 @@ LUMA_API opal_exit_t opal_get_flip_rot(uint32_t port, uint32_t* flip, uint32_t* 
 LUMA_API opal_exit_t opal_set_flip_rot(uint32_t port, uint32_t flip, uint32_t rotation);
 LUMA_API opal_exit_t opal_get_disp_port_mapping(opal_disp_port_map_t** table, uint32_t* count);
 LUMA_API void opal_free_disp_port_mapping(void* table);
-LUMA_API opal_exit_t opal_en_dis_port(uint32_t enable, uint32_t port);
+/* Enables (1) or disables (0) a port. Exported by lumaui, the GUI's
+ * library; lumainfo carries the same operation for its commands without
+ * exporting it. */
+LUMAUI_API opal_exit_t opal_en_dis_port(uint32_t enable, uint32_t port);
 
 /* Port attributes, colour parameters and monitor firmware */
 LUMA_API opal_exit_t opal_get_driver_info(opal_driver_info_t* info);

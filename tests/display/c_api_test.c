@@ -54,7 +54,6 @@ int main(void) {
   CHECK(opal_get_driver_info(&driver) == EXIT_OK && driver.signature == OPAL_DRIVER_SIGNATURE);
   uint8_t edid[OPAL_EDID_SIZE];
   CHECK(opal_get_display_firmware(PORT_LVDS, 0, edid) == EXIT_OK && edid[1] == 0xFF);
-  CHECK(opal_en_dis_port(1, 0) == EXIT_INVALID_PARAM_ERROR);
   CHECK(opal_set_flip_rot(PORT_LVDS, 0, 0) == EXIT_OK);
   CHECK(opal_gamma_encode(2.2f) == 0x46);
 
