@@ -10,6 +10,7 @@
 #include "core/msglog.h"
 #include "display/display_sim.h"
 #include "lumainfo.h"
+#include "support/display_session.h"
 #include "support/sim_fixture.h"
 
 using Changes = std::vector<std::string>;
@@ -106,22 +107,9 @@ TEST(DisplayWords, ModeTexts) {
 
 // ---- commands on the simulated machine -------------------------------------
 
-const char* const kD1 = "\\\\.\\DISPLAY1";
-const char* const kD2 = "\\\\.\\DISPLAY2";
-std::string on(const char* dev, const std::string& what) { return std::string(dev) + " " + what; }
-
-class DisplayCommands : public SimTest {
+class DisplayCommands : public DisplaySessionTest {
  protected:
-  std::string profile() const override { return profile_; }
-  void SetUp() override {
-    SimTest::SetUp();
-    ASSERT_EQ(opal_open(0), EXIT_OK);
-    sim::clear_display_changes();
-  }
-  void TearDown() override {
-    opal_close();
-    SimTest::TearDown();
-  }
+  DisplayCommands() : DisplaySessionTest("base = dov\n[machine]\nwait_scale = 0\n") {}
   // Runs a command line through the joined table, as the console does.
   opal_exit_t run(const std::string& line) {
     std::memset(&args_, 0, sizeof args_);
@@ -154,7 +142,6 @@ class DisplayCommands : public SimTest {
     EXPECT_EQ(opal_get_flip_rot(port, &flip, &rotation), EXIT_OK);
     return flip;
   }
-  std::string profile_ = "base = dov\n[machine]\nwait_scale = 0\n";
   cmd_args_t args_{};
 };
 

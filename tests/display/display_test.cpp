@@ -14,37 +14,23 @@
 #include "display/display_sim.h"
 #include "display/display_internal.h"
 #include "lumainfo.h"
+#include "support/display_session.h"
 #include "support/sim_fixture.h"
 
 using Changes = std::vector<std::string>;
 
 namespace {
 
-const char* const kD1 = "\\\\.\\DISPLAY1";
-const char* const kD2 = "\\\\.\\DISPLAY2";
-std::string on(const char* dev, const std::string& what) { return std::string(dev) + " " + what; }
-
 // A machine of a given profile with an open session.
-class DisplayTest : public SimTest {
+class DisplayTest : public DisplaySessionTest {
  protected:
-  explicit DisplayTest(std::string profile = "dov") : profile_(std::move(profile)) {}
-  std::string profile() const override { return profile_; }
-  void SetUp() override {
-    SimTest::SetUp();
-    ASSERT_EQ(opal_open(0), EXIT_OK);
-    sim::clear_display_changes();
-  }
-  void TearDown() override {
-    opal_close();
-    SimTest::TearDown();
-  }
+  explicit DisplayTest(std::string profile = "dov") : DisplaySessionTest(std::move(profile)) {}
   DEVMODEA current(const char* device) {
     DEVMODEA m{};
     m.dmSize = sizeof m;
     EXPECT_TRUE(oal::EnumDisplaySettingsA(device, ENUM_CURRENT_SETTINGS, &m));
     return m;
   }
-  std::string profile_;
 };
 
 class DualTest : public DisplayTest {
