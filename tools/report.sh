@@ -9,6 +9,12 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${LUMA_BUILD_DIR:-$root/build}
 generator=()
 command -v ninja >/dev/null && generator=(-G Ninja)
-[ -f "$build/CMakeCache.txt" ] || cmake -S "$root" -B "$build" "${generator[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" --target luma_qrt -j"$(nproc)" >/dev/null
-exec "$build/bin/luma_qrt" "$@"
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+# A first build needs neither GoogleTest nor Google Benchmark.
+if [ ! -f "$build/CMakeCache.txt" ]; then
+  cmake -S "$root" -B "$build" "${generator[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DLUMA_BUILD_TESTS=OFF -DLUMA_BUILD_BENCH=OFF >"$log" 2>&1 || { cat "$log" >&2; exit 1; }
+fi
+cmake --build "$build" --target luma_qrt -j"$(nproc)" >"$log" 2>&1 || { cat "$log" >&2; exit 1; }
+"$build/bin/luma_qrt" "$@"

@@ -31,7 +31,8 @@ fi
 jobs=$(nproc)
 run_pass() {
   local dir=$1; shift
-  cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+  cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DLUMA_BUILD_TESTS=ON -DLUMA_BUILD_BENCH=ON "$@" >/dev/null
   cmake --build "$dir" -j"$jobs"
   # Tests that share the simulated machine's default state use their own
   # folders, so they may run in parallel.
