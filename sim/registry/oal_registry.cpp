@@ -60,19 +60,28 @@ bool join(const std::string& base, LPCSTR sub, std::string& out) {
 
 std::string name_of(LPCSTR name) { return name ? name : ""; }
 
+// The common start of opening or creating a key: the out-handle cleared,
+// the registry at hand and the key's full path.
+LSTATUS key_path(HKEY key, LPCSTR sub_key, PHKEY result, sim::Registry*& reg, std::string& path) {
+  if (!result) return ERROR_INVALID_PARAMETER;
+  *result = nullptr;
+  reg = registry();
+  if (!reg) return ERROR_BADDB;
+  std::string base;
+  if (LSTATUS rc = resolve(key, base)) return rc;
+  if (!join(base, sub_key, path)) return ERROR_BAD_PATHNAME;
+  return ERROR_SUCCESS;
+}
+
 }  // namespace
 
 namespace oal {
 
 LSTATUS RegCreateKeyExA(HKEY key, LPCSTR sub_key, DWORD, LPSTR, DWORD, REGSAM access, void*,
                         PHKEY result, LPDWORD disposition) {
-  if (!result) return ERROR_INVALID_PARAMETER;
-  *result = nullptr;
-  sim::Registry* reg = registry();
-  if (!reg) return ERROR_BADDB;
-  std::string base, path;
-  if (LSTATUS rc = resolve(key, base)) return rc;
-  if (!join(base, sub_key, path)) return ERROR_BAD_PATHNAME;
+  sim::Registry* reg = nullptr;
+  std::string path;
+  if (LSTATUS rc = key_path(key, sub_key, result, reg, path)) return rc;
   if (reg->open_denied(path)) return ERROR_ACCESS_DENIED;
   bool created = false;
   if (!reg->create_key(path, created)) return ERROR_BADDB;
@@ -82,13 +91,9 @@ LSTATUS RegCreateKeyExA(HKEY key, LPCSTR sub_key, DWORD, LPSTR, DWORD, REGSAM ac
 }
 
 LSTATUS RegOpenKeyExA(HKEY key, LPCSTR sub_key, DWORD, REGSAM access, PHKEY result) {
-  if (!result) return ERROR_INVALID_PARAMETER;
-  *result = nullptr;
-  sim::Registry* reg = registry();
-  if (!reg) return ERROR_BADDB;
-  std::string base, path;
-  if (LSTATUS rc = resolve(key, base)) return rc;
-  if (!join(base, sub_key, path)) return ERROR_BAD_PATHNAME;
+  sim::Registry* reg = nullptr;
+  std::string path;
+  if (LSTATUS rc = key_path(key, sub_key, result, reg, path)) return rc;
   if (!reg->key_exists(path)) return ERROR_FILE_NOT_FOUND;
   if (reg->open_denied(path)) return ERROR_ACCESS_DENIED;
   *result = sim::make_handle(std::make_unique<KeyHandle>(path, access));
