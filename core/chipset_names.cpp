@@ -1,5 +1,5 @@
 // Display names of the graphics devices, searched in order.
-#include "hw/device_ids.h"
+#include "devices/device_ids.h"
 #include "session.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "oal/win_types.h"
-#include "oal/windows/hwpeek/hwpeek_requests.h"
+#include "hwpeek/hwpeek_requests.h"
 
 using hwpeek::DeviceIdReply;
 using hwpeek::EdidRequest;

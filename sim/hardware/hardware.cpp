@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "oal/windows/hwpeek/hwpeek.h"
+#include "hwpeek/hwpeek.h"
 
 namespace sim {
 namespace {

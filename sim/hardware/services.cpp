@@ -18,7 +18,7 @@
 #include "hardware.h"
 #include "handles.h"
 #include "oal/services.h"
-#include "oal/windows/hwpeek/hwpeek.h"
+#include "hwpeek/hwpeek.h"
 #include "sim_hw_access.h"
 
 namespace sim {

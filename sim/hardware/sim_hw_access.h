@@ -6,7 +6,7 @@
 #include <map>
 
 #include "hardware.h"
-#include "oal/windows/hwpeek/hw_access.h"
+#include "hwpeek/hw_access.h"
 
 namespace sim {
 

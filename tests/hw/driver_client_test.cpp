@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "core/msglog.h"
-#include "hw/device_ids.h"
+#include "devices/device_ids.h"
 #include "hw/driver_client.h"
 #include "lumainfo.h"
 #include "sim/hardware/driver_image.h"

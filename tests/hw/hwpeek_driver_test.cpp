@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "hw/device_ids.h"
-#include "oal/windows/hwpeek/hwpeek.h"
+#include "devices/device_ids.h"
+#include "hwpeek/hwpeek.h"
 #include "sim/hardware/hardware.h"
 #include "sim/hardware/sim_hw_access.h"
 #include "support/sim_fixture.h"

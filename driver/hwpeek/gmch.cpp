@@ -2,7 +2,7 @@
 // aperture, mapping them, and the load and unload sequences.
 #include <cstring>
 
-#include "hw/device_ids.h"
+#include "devices/device_ids.h"
 #include "hwpeek.h"
 
 namespace hwpeek {

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "hw/device_ids.h"
+#include "devices/device_ids.h"
 #include "hwpeek.h"
 
 namespace hwpeek {
