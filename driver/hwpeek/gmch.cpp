@@ -8,24 +8,36 @@
 namespace hwpeek {
 namespace {
 
-constexpr uint32_t K512 = 0x80000, M1 = 0x100000;
-constexpr uint32_t M128 = 0x8000000, M256 = 0x10000000, M512 = 0x20000000;
+// The BAR table: the device-2 rows of the device table that name their
+// windows, in the table's order (the first is the default).
+constexpr bool device2_with_bars(const DeviceInfo& d) { return d.pci_device == 2 && d.has_bars; }
+constexpr size_t kBarRows = count_devices(device2_with_bars);
 
-const BarRow kBarTable[] = {
-    {AVA_DID_1, 1, K512, 0, M128},  {AVA_DID_2, 1, K512, 0, M128},  {AVA_DID_3, 1, K512, 0, M128},
-    {AVA_DID_4, 1, K512, 0, M128},  {AVA_DID_5, 1, K512, 0, M128},  {DOV_DID_1, 1, K512, 0, M128},
-    {DOV_DID_2, 0, K512, 2, M256},  {DOV_DID_3, 0, K512, 2, M256},  {DOV_DID_4, 0, K512, 2, M256},
-    {DOV_DID_5, 0, K512, 2, M256},  {DOV_DID_6, 0, K512, 2, M256},  {DOV_DID_8, 0, K512, 2, M512},
-    {DOV_DID_7, 0, K512, 2, M512},  {EFT_DID, 0, K512, 2, M256},    {FYN_DID, 0, M1, 2, M256},
-    {CYR_DID_2, 0, K512, 2, M512},  {CYR_DID_3, 0, K512, 2, M512},  {CYR_DID_4, 0, K512, 2, M512},
-    {CYR_DID_5, 0, K512, 2, M512},  {CYR_DID_5B, 0, K512, 2, M512}, {CYR_DID_6, 0, K512, 2, M512},
-    {CYR_DID_6B, 0, K512, 2, M512}, {CYR_DID_7, 0, K512, 2, M512},  {CYR_DID_8, 0, K512, 2, M512},
-    {CYR_DID_9, 0, K512, 2, M512},  {CYR_DID_10, 0, K512, 2, M512}, {CYR_DID_11, 0, K512, 2, M512},
-    {CYR_DID_12, 0, K512, 2, M512}, {CYR_DID_13, 0, K512, 2, M512}, {BEX_DID_0, 0, M1, 2, M256},
-    {BEX_DID_1, 0, M1, 2, M256},    {BEX_DID_2, 0, M1, 2, M256},    {BEX_DID_3, 0, M1, 2, M256},
+constexpr BarRow bar_row(const DeviceInfo& d) {
+  return {d.id, d.bars.mmio_bar, d.bars.mmio_size, d.bars.aperture_bar, d.bars.aperture_size};
+}
+
+struct BarTable {
+  BarRow rows[kBarRows];
 };
-static_assert(sizeof kBarTable / sizeof *kBarTable == 33);
-const BarRow kDev3Row = {DEV3_DID, 0, M1, 2, M256};
+constexpr BarTable make_bar_table() {
+  BarTable t{};
+  size_t n = 0;
+  for (const DeviceInfo& d : kDeviceTable)
+    if (device2_with_bars(d)) t.rows[n++] = bar_row(d);
+  return t;
+}
+constexpr BarRow dev3_row() {
+  for (const DeviceInfo& d : kDeviceTable)
+    if (d.pci_device == 3) return bar_row(d);
+  return {};
+}
+
+constexpr BarTable kBarTable = make_bar_table();
+static_assert(kBarRows == 33);
+static_assert(kBarTable.rows[0].device_id == AVA_DID_1);
+constexpr BarRow kDev3Row = dev3_row();
+static_assert(kDev3Row.device_id == DEV3_DID);
 
 // Reads the function's header and turns on decoding and bus mastering when
 // bus mastering is off; the physical BAR dword, or false.
@@ -50,14 +62,14 @@ bool enable_and_read_bar(Driver& drv, const char* routine, uint32_t device, uint
 }  // namespace
 
 const BarRow* gmch_bar_table(uint32_t* count) {
-  if (count) *count = sizeof kBarTable / sizeof *kBarTable;
-  return kBarTable;
+  if (count) *count = kBarRows;
+  return kBarTable.rows;
 }
 const BarRow& gmch_bar_row_dev3() { return kDev3Row; }
 
 const BarRow& gmch_bar_row(uint16_t device_id) {
-  const BarRow* found = &kBarTable[0];
-  for (const BarRow& r : kBarTable)
+  const BarRow* found = &kBarTable.rows[0];
+  for (const BarRow& r : kBarTable.rows)
     if (r.device_id == device_id) found = &r;
   return *found;
 }
