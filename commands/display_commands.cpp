@@ -100,8 +100,6 @@ bool read_mode(const char* text, ModeText& mode) {
 }  // namespace
 
 opal_exit_t cmd_get_cur_dc(cmd_args_t* args) {
-  if (!args) return EXIT_INVALID_PARAM_ERROR;
-  if (args->help) return write_help(args, CMD_GET_CURRENT_DC);
   args->count = 0;
   uint32_t dc = 0;
   if (opal_exit_t rc = read_current_dc(&dc)) return rc;
@@ -113,8 +111,6 @@ opal_exit_t cmd_get_cur_dc(cmd_args_t* args) {
 }
 
 opal_exit_t cmd_get_current_disp_mode(cmd_args_t* args) {
-  if (!args) return EXIT_INVALID_PARAM_ERROR;
-  if (args->help) return write_help(args, CMD_GET_CURRENT_DISP_MODE);
   args->count = 0;
   uint32_t dc = 0;
   if (opal_exit_t rc = read_current_dc(&dc)) {
@@ -142,8 +138,6 @@ opal_exit_t cmd_get_current_disp_mode(cmd_args_t* args) {
 }
 
 opal_exit_t cmd_set_display_mode(cmd_args_t* args) {
-  if (!args) return EXIT_INVALID_PARAM_ERROR;
-  if (args->help) return write_help(args, CMD_SET_DISPLAY_MODE);
   Param request(args, 1), mode_text(args, 2);
   args->count = 0;
 
@@ -207,8 +201,6 @@ opal_exit_t cmd_set_display_mode(cmd_args_t* args) {
 }
 
 opal_exit_t cmd_set_scrn_res(cmd_args_t* args) {
-  if (!args) return EXIT_INVALID_PARAM_ERROR;
-  if (args->help) return write_help(args, CMD_SET_SCRN_RES);
   Param screen_text(args, 1), mode_text(args, 2);
   args->count = 0;
   uint32_t screen = 0;
@@ -229,8 +221,6 @@ opal_exit_t cmd_set_scrn_res(cmd_args_t* args) {
 }
 
 opal_exit_t cmd_get_dc_list(cmd_args_t* args) {
-  if (!args) return EXIT_INVALID_PARAM_ERROR;
-  if (args->help) return write_help(args, CMD_GET_DC_LIST);
   args->count = 0;
   DcList list;
   if (list.status == EXIT_OK && vol_above(0)) {
@@ -243,8 +233,6 @@ opal_exit_t cmd_get_dc_list(cmd_args_t* args) {
 }
 
 opal_exit_t cmd_get_drv_mode_list(cmd_args_t* args) {
-  if (!args) return EXIT_INVALID_PARAM_ERROR;
-  if (args->help) return write_help(args, CMD_GET_DRIVER_MODE_LIST);
   args->count = 0;
   uint32_t dc = 0;
   if (opal_exit_t rc = read_current_dc(&dc)) return rc;
@@ -260,8 +248,6 @@ opal_exit_t cmd_get_drv_mode_list(cmd_args_t* args) {
 }
 
 opal_exit_t cmd_get_disp_port_map(cmd_args_t* args) {
-  if (!args) return EXIT_INVALID_PARAM_ERROR;
-  if (args->help) return write_help(args, CMD_GET_DISP_PORT_MAPPING);
   args->count = 0;
   opal_disp_port_map_t* map = nullptr;
   uint32_t count = 0;
@@ -289,8 +275,6 @@ opal_exit_t cmd_get_disp_port_map(cmd_args_t* args) {
 }
 
 opal_exit_t cmd_get_video_fps(cmd_args_t* args) {
-  if (!args) return EXIT_INVALID_PARAM_ERROR;
-  if (args->help) return write_help(args, CMD_GET_VIDEO_FPS);
   Param option(args, 1);
   // One line in every case; until a rate is measured it is the command word.
   args->count = 1;

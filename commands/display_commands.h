@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 
-#include "command_table.h"
+#include "core/command_table.h"
 
 // Modes and display configurations
 opal_exit_t cmd_get_current_disp_mode(cmd_args_t* args);

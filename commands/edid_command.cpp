@@ -64,8 +64,6 @@ opal_exit_t edid_from_ports() {
 }  // namespace
 
 opal_exit_t cmd_get_edid_info(cmd_args_t* args) {
-  if (!args) return EXIT_INVALID_PARAM_ERROR;
-  if (args->help) return write_help(args, CMD_GET_EDID_INFO);
   opal_exit_t rc = EXIT_OK;
   if (args->count > 1 && args->slot[1][0]) {
     char path[kArgSlotSize];

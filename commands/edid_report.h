@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "command_table.h"
+#include "core/command_table.h"
 
 constexpr size_t kEdidBlockSize = 128;
 

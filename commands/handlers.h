@@ -1,6 +1,7 @@
-// Command handlers, by the subject that specifies them.
+// Command handler bodies, by the subject that specifies them. Each runs behind
+// the head of handler_tables.h: it gets a record and no help request.
 #pragma once
-#include "command_table.h"
+#include "core/command_table.h"
 
 // Message log
 opal_exit_t cmd_set_debug_vol(cmd_args_t* args);

@@ -27,9 +27,7 @@ uint32_t decimal_param(const cmd_args_t* args, int slot) {
   return value;
 }
 
-opal_exit_t enable_or_disable(cmd_args_t* args, uint32_t id, uint32_t enable) {
-  if (!args) return EXIT_INVALID_PARAM_ERROR;
-  if (args->help) return write_help(args, id);
+opal_exit_t enable_or_disable(cmd_args_t* args, uint32_t enable) {
   uint32_t port = args->count > 1 ? port_type_number(args->slot[1]) : 0;
   args->count = 0;
   // Port 0 draws the library's "Invalid port specified".
@@ -38,9 +36,7 @@ opal_exit_t enable_or_disable(cmd_args_t* args, uint32_t id, uint32_t enable) {
 
 enum class Change { Rotation, Flip };
 
-opal_exit_t rotate_or_flip(cmd_args_t* args, uint32_t id, Change change) {
-  if (!args) return EXIT_INVALID_PARAM_ERROR;
-  if (args->help) return write_help(args, id);
+opal_exit_t rotate_or_flip(cmd_args_t* args, Change change) {
   uint32_t port = 0;
   bool known = port_param(args, port);
   uint32_t value = decimal_param(args, 2);
@@ -53,14 +49,12 @@ opal_exit_t rotate_or_flip(cmd_args_t* args, uint32_t id, Change change) {
 
 }  // namespace
 
-opal_exit_t cmd_enable_port(cmd_args_t* args) { return enable_or_disable(args, CMD_ENABLE_PORT, 1); }
-opal_exit_t cmd_disable_port(cmd_args_t* args) { return enable_or_disable(args, CMD_DISABLE_PORT, 0); }
-opal_exit_t cmd_rotate(cmd_args_t* args) { return rotate_or_flip(args, CMD_ROTATE, Change::Rotation); }
-opal_exit_t cmd_flip(cmd_args_t* args) { return rotate_or_flip(args, CMD_FLIP, Change::Flip); }
+opal_exit_t cmd_enable_port(cmd_args_t* args) { return enable_or_disable(args, 1); }
+opal_exit_t cmd_disable_port(cmd_args_t* args) { return enable_or_disable(args, 0); }
+opal_exit_t cmd_rotate(cmd_args_t* args) { return rotate_or_flip(args, Change::Rotation); }
+opal_exit_t cmd_flip(cmd_args_t* args) { return rotate_or_flip(args, Change::Flip); }
 
 opal_exit_t cmd_get_rot_status(cmd_args_t* args) {
-  if (!args) return EXIT_INVALID_PARAM_ERROR;
-  if (args->help) return write_help(args, CMD_GET_ROT_STATUS);
   args->count = 0;
   uint32_t dc = 0;
   if (opal_exit_t rc = read_current_dc(&dc)) {
@@ -82,8 +76,6 @@ opal_exit_t cmd_get_rot_status(cmd_args_t* args) {
 }
 
 opal_exit_t cmd_get_port_attrib(cmd_args_t* args) {
-  if (!args) return EXIT_INVALID_PARAM_ERROR;
-  if (args->help) return write_help(args, CMD_GET_PORT_ATTRIB);
   args->count = 0;
   uint32_t dc = 0;
   if (opal_exit_t rc = read_current_dc(&dc)) return rc;

@@ -8,8 +8,6 @@
 #include "oal/oal.h"
 
 opal_exit_t cmd_get_os_name(cmd_args_t* args) {
-  if (!args) return EXIT_INVALID_PARAM_ERROR;
-  if (args->help) return write_help(args, CMD_GET_OS_NAME);
   char os_name[OPAL_OS_NAME_SIZE] = {};
   opal_exit_t rc = opal_get_os_name(os_name);
   if (rc != EXIT_OK) return rc;
@@ -24,8 +22,6 @@ opal_exit_t cmd_get_os_name(cmd_args_t* args) {
 }
 
 opal_exit_t cmd_get_sys_mem(cmd_args_t* args) {
-  if (!args) return EXIT_INVALID_PARAM_ERROR;
-  if (args->help) return write_help(args, CMD_GET_SYSTEM_MEMORY);
   MEMORYSTATUS status{};
   status.dwLength = sizeof status;
   oal::GlobalMemoryStatus(&status);
@@ -44,8 +40,6 @@ opal_exit_t cmd_get_sys_mem(cmd_args_t* args) {
 }
 
 opal_exit_t cmd_wait(cmd_args_t* args) {
-  if (!args) return EXIT_INVALID_PARAM_ERROR;
-  if (args->help) return write_help(args, CMD_WAIT);
   // A decimal count of seconds; text that is not a number counts as 0. A
   // count beyond 32 bits would wrap or stall for decades: refuse it.
   errno = 0;

@@ -1,6 +1,6 @@
 // System information commands beyond the operating system, memory and wait.
 #pragma once
-#include "command_table.h"
+#include "core/command_table.h"
 
 opal_exit_t cmd_get_chipset_name(cmd_args_t* args);
 opal_exit_t cmd_get_cpu_info(cmd_args_t* args);

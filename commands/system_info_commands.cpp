@@ -44,8 +44,6 @@ const char* trim_blanks(char* text) {
 }  // namespace
 
 opal_exit_t cmd_get_chipset_name(cmd_args_t* args) {
-  if (!args) return EXIT_INVALID_PARAM_ERROR;
-  if (args->help) return write_help(args, CMD_GET_CHIPSET_NAME);
   args->count = 0;
   opal_chipset_info_t info{};
   opal_exit_t rc = opal_get_chipset_name(&info);
@@ -57,8 +55,6 @@ opal_exit_t cmd_get_chipset_name(cmd_args_t* args) {
 }
 
 opal_exit_t cmd_get_cpu_info(cmd_args_t* args) {
-  if (!args) return EXIT_INVALID_PARAM_ERROR;
-  if (args->help) return write_help(args, CMD_GET_CPU_INFO);
   args->count = 0;
   HKEY key = nullptr;
   LSTATUS rc = oal::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kCpuKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_READ,
@@ -96,8 +92,6 @@ opal_exit_t cmd_get_cpu_info(cmd_args_t* args) {
 }
 
 opal_exit_t cmd_get_driver_version(cmd_args_t* args) {
-  if (!args) return EXIT_INVALID_PARAM_ERROR;
-  if (args->help) return write_help(args, CMD_GET_DRIVER_VERSION);
   args->count = 0;
   opal_driver_info_t info{};
   opal_exit_t rc = opal_get_driver_info(&info);
@@ -111,8 +105,6 @@ opal_exit_t cmd_get_driver_version(cmd_args_t* args) {
 }
 
 opal_exit_t cmd_get_sys_bios_version(cmd_args_t* args) {
-  if (!args) return EXIT_INVALID_PARAM_ERROR;
-  if (args->help) return write_help(args, CMD_GET_SYS_BIOS_VERSION);
   WmiClient wmi;
   int slot = 0;
   for (const wchar_t* property : kBiosProperties) {

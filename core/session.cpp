@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "commands/command_table.h"
+#include "command_table.h"
 #include "msglog.h"
 #include "oal/oal.h"
 

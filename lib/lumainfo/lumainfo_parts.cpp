@@ -1,10 +1,10 @@
 // What lumainfo carries: the full command set; the register access driver
 // client and the chipset family object join as they are built.
-#include "commands/command_table.h"
+#include "commands/handler_tables.h"
 #include "core/session.h"
 #include "hw/driver_client.h"
 
-extern const CommandSet kCommandSet = CommandSet::Full;
+extern const CommandSet kCommandSet = {{&display_system_handlers, &registry_inventory_handlers, &hardware_handlers}};
 
 const SessionParts& session_parts() {
   static const SessionParts parts = {os_initialize, remove_driver, drv_read_device_id, nullptr, nullptr};

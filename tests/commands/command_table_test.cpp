@@ -5,7 +5,8 @@
 #include <set>
 #include <string>
 
-#include "commands/command_table.h"
+#include "core/command_table.h"
+#include "commands/handler_tables.h"
 #include "commands/handlers.h"
 #include "core/msglog.h"
 #include "support/sim_fixture.h"
@@ -19,6 +20,15 @@ std::vector<const CommandInfo*> commands_in(CommandGroup group) {
   for (size_t i = 0; i < n; ++i)
     if (rows[i].name && rows[i].group == group) out.push_back(&rows[i]);
   return out;
+}
+
+// The handler the joined table carries for a command, or null.
+cmd_handler_t joined_handler(uint32_t id) {
+  int32_t n = 0;
+  cmd_entry_t* t = get_command_table(&n);
+  for (int32_t i = 0; i < n; ++i)
+    if (t[i].id == id) return t[i].handler;
+  return nullptr;
 }
 
 // Every row must be sane: the interpreter and the help listing trust them.
@@ -57,9 +67,9 @@ TEST(CommandCatalog, TablesHoldTheDeliverablesCommands) {
   EXPECT_EQ(commands_in(CommandGroup::RegistryInventory).size(), 10u);
   auto hw = commands_in(CommandGroup::Hardware);
   EXPECT_EQ(22u + 10u + hw.size(), 61u);
-  size_t console_hw = 0;
-  for (auto* c : hw) console_hw += c->in_console_set;
-  EXPECT_EQ(console_hw, 1u);  // read_mmio_regs alone
+  // The console deliverables' hardware table holds read_mmio_regs alone.
+  for (size_t i = 0; i < console_hardware_handlers.count; ++i)
+    EXPECT_EQ(console_hardware_handlers.rows[i].id, CMD_READ_MMIO_REGS);
   EXPECT_EQ(commands_in(CommandGroup::DisplaySystem).front()->id, CMD_GET_OS_NAME);
   EXPECT_EQ(hw.back()->id, CMD_READ_MMIO_REGS);
 }
@@ -96,6 +106,30 @@ TEST(CommandCatalog, TokenRangesOfTheTrickyCommands) {
   }
 }
 
+// A handler registered in another group's table would join at the wrong
+// place, and a console deliverable would carry a hardware handler.
+TEST(CommandTable, EachHandlerTableHoldsOnlyItsGroupsCommandsOnce) {
+  const std::pair<const CommandHandlerTable*, CommandGroup> tables[] = {
+      {&display_system_handlers, CommandGroup::DisplaySystem},
+      {&registry_inventory_handlers, CommandGroup::RegistryInventory},
+      {&hardware_handlers, CommandGroup::Hardware},
+      {&console_hardware_handlers, CommandGroup::Hardware},
+  };
+  for (auto [table, group] : tables) {
+    std::set<uint32_t> ids;
+    for (size_t i = 0; i < table->count; ++i) {
+      const CommandHandlerRow& row = table->rows[i];
+      const CommandInfo* info = find_command_info(row.id);
+      ASSERT_NE(info, nullptr) << row.id;
+      ASSERT_NE(info->name, nullptr) << info->upper;
+      EXPECT_EQ(info->group, group) << info->name;
+      EXPECT_NE(row.handler, nullptr) << info->name;
+      EXPECT_TRUE(ids.insert(row.id).second) << info->name;
+    }
+  }
+  EXPECT_EQ(display_system_handlers.count, 22u);
+}
+
 TEST(CommandTable, JoinsCarriedCommandsInTableOrder) {
   int32_t count = 0;
   cmd_entry_t* t = get_command_table(&count);
@@ -120,7 +154,9 @@ TEST(CommandHelp, WritesUsageDescriptionAndParameterLines) {
   cmd_args_t args{};
   args.help = 1;
   std::strcpy(args.slot[0], "wait");
-  ASSERT_EQ(cmd_wait(&args), EXIT_OK);
+  cmd_handler_t wait = joined_handler(CMD_WAIT);
+  ASSERT_NE(wait, nullptr);
+  ASSERT_EQ(wait(&args), EXIT_OK);
   ASSERT_EQ(args.count, 3);
   EXPECT_STREQ(args.slot[0], "wait num_seconds");
   EXPECT_STREQ(args.slot[1], "(Waits for user specified number of seconds)");
@@ -146,9 +182,26 @@ TEST(CommandHelp, WritesUsageDescriptionAndParameterLines) {
   EXPECT_EQ(i2c.slot[0][0], '\0');
 }
 
-TEST(CommandHandlers, NullRecordGivesInvalidParam) {
-  for (cmd_handler_t h : {cmd_wait, cmd_get_os_name, cmd_get_sys_mem, cmd_get_win_modes, cmd_set_debug_vol})
-    EXPECT_EQ(h(nullptr), EXIT_INVALID_PARAM_ERROR);
+// Every carried handler runs behind the shared head: a null record gives 5
+// and a help request writes exactly the command's help lines, touching
+// nothing else (a wait of 5 seconds, a debug volume of 7).
+TEST(CommandHandlers, NullRecordGivesInvalidParamAndHelpWritesTheHelpLines) {
+  int32_t n = 0;
+  cmd_entry_t* t = get_command_table(&n);
+  ASSERT_GT(n, 0);
+  for (int32_t i = 0; i < n; ++i) {
+    SCOPED_TRACE(t[i].name);
+    EXPECT_EQ(t[i].handler(nullptr), EXIT_INVALID_PARAM_ERROR);
+    cmd_args_t asked{};
+    ASSERT_TRUE(tokenize_command_line((std::string(t[i].name) + " 7 5 5 5 5").c_str(), &asked));
+    asked.help = 1;
+    cmd_args_t expected{};
+    ASSERT_EQ(write_help(&expected, t[i].id), EXIT_OK);
+    EXPECT_EQ(t[i].handler(&asked), EXIT_OK);
+    ASSERT_EQ(asked.count, expected.count);
+    for (int s = 0; s < kArgSlots; ++s) EXPECT_STREQ(asked.slot[s], expected.slot[s]) << s;
+  }
+  release_command_table();
 }
 
 struct TokenCase {

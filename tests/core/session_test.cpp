@@ -5,7 +5,7 @@
 
 #include "core/msglog.h"
 #include "core/session.h"
-#include "commands/command_table.h"
+#include "core/command_table.h"
 #include "support/sim_fixture.h"
 
 namespace {

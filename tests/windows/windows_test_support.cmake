@@ -20,8 +20,8 @@ set(LUMA_TEST_DISCOVERY DISCOVERY_MODE PRE_TEST)
 # The helpers of support/sim_fixture.h that need no simulated machine.
 # Build paths are host paths; wine sees the host's root as drive Z:.
 add_library(luma_test_support STATIC ${CMAKE_CURRENT_LIST_DIR}/portable_support.cpp)
-target_include_directories(luma_test_support PUBLIC ${CMAKE_CURRENT_LIST_DIR}/.. ${PROJECT_SOURCE_DIR})
-target_link_libraries(luma_test_support PUBLIC luma_base GTest::gtest)
+target_include_directories(luma_test_support PUBLIC ${CMAKE_CURRENT_LIST_DIR}/..)
+target_link_libraries(luma_test_support PUBLIC luma_base luma_sim_internals GTest::gtest)
 target_compile_definitions(luma_test_support PUBLIC
   LUMA_BIN_DIR="Z:${CMAKE_RUNTIME_OUTPUT_DIRECTORY}"
   LUMA_TEST_DATA_DIR="Z:${CMAKE_CURRENT_LIST_DIR}/../data")

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "commands/command_table.h"
+#include "core/command_table.h"
 #include "core/msglog.h"
 #include "core/session.h"
 #include "oal/oal.h"

@@ -1,7 +1,7 @@
 // Embeds the simulated hwpeek image in the module this object is linked into.
-#include "sim/hardware/driver_image.h"
+#include "driver_image.h"
+#include "modules.h"
 #include "oal/files.h"
-#include "sim/modules.h"
 
 namespace {
 

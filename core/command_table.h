@@ -1,5 +1,7 @@
-// The command set: entries, the argument record, the catalogue of every
-// command's names and help texts, and the tokenizer that fills a record.
+// The command set below its handlers: the argument record, the catalogue of
+// every command's names and help texts, the joined table of the commands a
+// deliverable carries, and the tokenizer that fills a record. The handlers
+// themselves live in the command layer's tables.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -102,8 +104,7 @@ enum command_id : uint32_t {
 // The three tables, joined in this order.
 enum class CommandGroup { DisplaySystem, RegistryInventory, Hardware };
 
-// One command as the catalogue knows it: everything but whether this
-// deliverable carries it.
+// One command as the catalogue knows it: its texts, not its handler.
 struct CommandInfo {
   uint32_t id;
   const char* name;   // command word; null for ids that only have a name
@@ -112,20 +113,32 @@ struct CommandInfo {
   int32_t min_tokens;
   int32_t max_tokens;
   int32_t in_all;
-  bool in_console_set;  // also carried by the console tool's smaller set
   const char* usage;        // null: no help text
   const char* description;
   const char* params[5];
-  cmd_handler_t handler;  // null until the command is built
 };
 
 // Every id with a name, commands in table order first.
 const CommandInfo* command_catalog(size_t* count);
 const CommandInfo* find_command_info(uint32_t id);
 
-// Which commands a deliverable carries: the full set, or the console set
-// (the first two tables and read_mmio_regs). Defined once per deliverable.
-enum class CommandSet { Full, Console };
+// A table of handlers by command id; the command layer defines one per
+// group (and a smaller hardware table for the console deliverables).
+struct CommandHandlerRow {
+  uint32_t id;
+  cmd_handler_t handler;
+};
+struct CommandHandlerTable {
+  const CommandHandlerRow* rows;
+  size_t count;
+};
+
+// Which handler tables a deliverable links. Only the tables named here
+// reach its binary; help texts and names answer for every id regardless.
+// Defined once per deliverable, in its parts object.
+struct CommandSet {
+  const CommandHandlerTable* tables[3];
+};
 extern const CommandSet kCommandSet;
 
 // The joined table, built on first use and kept until release.

@@ -13,9 +13,15 @@ namespace {
 cmd_entry_t* joined_table = nullptr;
 int32_t joined_count = 0;
 
-bool carried(const CommandInfo& c) {
-  if (!c.name || !c.handler) return false;
-  return kCommandSet == CommandSet::Full || c.group != CommandGroup::Hardware || c.in_console_set;
+// The handler of a command this deliverable carries, or null.
+cmd_handler_t carried_handler(const CommandInfo& c) {
+  if (!c.name) return nullptr;
+  for (const CommandHandlerTable* table : kCommandSet.tables) {
+    if (!table) continue;
+    for (size_t i = 0; i < table->count; ++i)
+      if (table->rows[i].id == c.id) return table->rows[i].handler;
+  }
+  return nullptr;
 }
 
 }  // namespace
@@ -33,7 +39,7 @@ extern "C" cmd_entry_t* get_command_table(int32_t* count) {
     size_t n = 0;
     const CommandInfo* rows = command_catalog(&n);
     size_t carried_rows = 0;
-    for (size_t i = 0; i < n; ++i) carried_rows += carried(rows[i]);
+    for (size_t i = 0; i < n; ++i) carried_rows += carried_handler(rows[i]) != nullptr;
     auto* block = static_cast<cmd_entry_t*>(std::calloc(carried_rows ? carried_rows : 1, sizeof(cmd_entry_t)));
     if (!block) {
       if (count) *count = 0;
@@ -44,14 +50,15 @@ extern "C" cmd_entry_t* get_command_table(int32_t* count) {
     // and inventory table, then the hardware table: the joined order.
     for (CommandGroup group : {CommandGroup::DisplaySystem, CommandGroup::RegistryInventory, CommandGroup::Hardware})
       for (size_t i = 0; i < n; ++i) {
-        if (rows[i].group != group || !carried(rows[i])) continue;
+        cmd_handler_t handler = rows[i].group == group ? carried_handler(rows[i]) : nullptr;
+        if (!handler) continue;
         cmd_entry_t& e = block[used++];
         e.id = rows[i].id;
         std::snprintf(e.name, sizeof e.name, "%s", rows[i].name);
         e.min_tokens = rows[i].min_tokens;
         e.max_tokens = rows[i].max_tokens;
         e.in_all = rows[i].in_all;
-        e.handler = rows[i].handler;
+        e.handler = handler;
       }
     joined_table = block;
     joined_count = used;
