@@ -1,4 +1,4 @@
-// Names of ports and of display configurations.
+// Names of ports and of display configurations, and the current one.
 #include <cstdio>
 #include <algorithm>
 #include <cstring>
@@ -43,4 +43,19 @@ extern "C" opal_exit_t opal_get_dc_name(uint32_t dc, char* name) {
   }
   dc_name(dc, name);
   return EXIT_OK;
+}
+
+opal_exit_t read_current_dc(uint32_t* dc) {
+  uint32_t value = 0;
+  if (send_escape(nullptr, &value, VARNEL_ESCAPE_GET_CURRENT_DC, 0, sizeof value) != 0) {
+    report_escape_failure(VARNEL_ESCAPE_GET_CURRENT_DC);
+    return EXIT_OS_CALL_ERROR;
+  }
+  *dc = value;
+  return EXIT_OK;
+}
+
+extern "C" uint32_t opal_get_current_dc(void) {
+  uint32_t dc = 0;
+  return read_current_dc(&dc) == EXIT_OK ? dc : 0;
 }

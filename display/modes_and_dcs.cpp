@@ -1,5 +1,5 @@
-// Modes and display configurations: listing them, reading the current dc,
-// and switching the driver and the Windows desktop to another one.
+// Modes and display configurations: listing them and switching the driver
+// and the Windows desktop to another one.
 #include <cstdlib>
 #include <cstring>
 
@@ -74,21 +74,6 @@ SetDcPayload single_on_primary(const SetDcPayload& p) {
 }
 
 }  // namespace
-
-opal_exit_t read_current_dc(uint32_t* dc) {
-  uint32_t value = 0;
-  if (send_escape(nullptr, &value, VARNEL_ESCAPE_GET_CURRENT_DC, 0, sizeof value) != 0) {
-    report_escape_failure(VARNEL_ESCAPE_GET_CURRENT_DC);
-    return EXIT_OS_CALL_ERROR;
-  }
-  *dc = value;
-  return EXIT_OK;
-}
-
-extern "C" uint32_t opal_get_current_dc(void) {
-  uint32_t dc = 0;
-  return read_current_dc(&dc) == EXIT_OK ? dc : 0;
-}
 
 extern "C" opal_exit_t opal_get_mode_list(uint32_t dc, uint32_t display, opal_mode_t** table, uint32_t* count) {
   if (display > 1) return EXIT_INVALID_PARAM_ERROR;

@@ -147,7 +147,7 @@ extern "C" opal_exit_t opal_get_disp_port_mapping(opal_disp_port_map_t** table, 
   return status;
 }
 
-extern "C" void opal_free_disp_port_mapping(void* table) { opal_free_mode_list(table); }
+extern "C" void opal_free_disp_port_mapping(void* table) { std::free(table); }
 
 extern "C" opal_exit_t opal_en_dis_port(uint32_t enable, uint32_t port) {
   if (port == 0) {
