@@ -8,17 +8,8 @@ namespace {
 constexpr bool named(const DeviceInfo& d) { return d.name != nullptr; }
 constexpr size_t kNamedRows = count_devices(named);
 
-struct NameTable {
-  ChipsetName rows[kNamedRows];
-};
-constexpr NameTable make_names() {
-  NameTable t{};
-  size_t n = 0;
-  for (const DeviceInfo& d : kDeviceTable)
-    if (named(d)) t.rows[n++] = {d.id, d.name};
-  return t;
-}
-constexpr NameTable kChipsetNames = make_names();
+constexpr auto kChipsetNames =
+    derive_table<ChipsetName, kNamedRows>(named, [](const DeviceInfo& d) { return ChipsetName{d.id, d.name}; });
 static_assert(kNamedRows == 32);
 
 }  // namespace

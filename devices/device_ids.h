@@ -149,3 +149,18 @@ constexpr size_t count_devices(Keep keep) {
   for (const DeviceInfo& d : kDeviceTable) n += keep(d) ? 1 : 0;
   return n;
 }
+
+// A table derived from this one: `make(row)` for each row `keep` takes, in
+// this table's order. N is count_devices(keep).
+template <typename Row, size_t N>
+struct DerivedTable {
+  Row rows[N];
+};
+template <typename Row, size_t N, typename Keep, typename Make>
+constexpr DerivedTable<Row, N> derive_table(Keep keep, Make make) {
+  DerivedTable<Row, N> t{};
+  size_t n = 0;
+  for (const DeviceInfo& d : kDeviceTable)
+    if (keep(d)) t.rows[n++] = make(d);
+  return t;
+}

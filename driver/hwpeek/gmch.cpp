@@ -17,23 +17,13 @@ constexpr BarRow bar_row(const DeviceInfo& d) {
   return {d.id, d.bars.mmio_bar, d.bars.mmio_size, d.bars.aperture_bar, d.bars.aperture_size};
 }
 
-struct BarTable {
-  BarRow rows[kBarRows];
-};
-constexpr BarTable make_bar_table() {
-  BarTable t{};
-  size_t n = 0;
-  for (const DeviceInfo& d : kDeviceTable)
-    if (device2_with_bars(d)) t.rows[n++] = bar_row(d);
-  return t;
-}
 constexpr BarRow dev3_row() {
   for (const DeviceInfo& d : kDeviceTable)
     if (d.pci_device == 3) return bar_row(d);
   return {};
 }
 
-constexpr BarTable kBarTable = make_bar_table();
+constexpr auto kBarTable = derive_table<BarRow, kBarRows>(device2_with_bars, bar_row);
 static_assert(kBarRows == 33);
 static_assert(kBarTable.rows[0].device_id == AVA_DID_1);
 constexpr BarRow kDev3Row = dev3_row();
