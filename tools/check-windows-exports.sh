@@ -67,5 +67,8 @@ for f in "$bin"/*.dll "$bin"/*.exe "$bin"/*.sys "$simlib"; do
     fi
   done
 done
+# The console tool links no hardware handler but read_mmio_regs.
+NM="$triple-nm" "$(dirname "$0")/check-command-tables.sh" "$bin/luma_qrt.exe" "$bin/lumainfo.dll" >/dev/null || status=1
+
 [ $status -eq 0 ] && echo "$triple: lumainfo.dll exports $(printf '%s\n' "$have" | wc -l) functions by undecorated name; test_mini_dll.dll its three entries; hwpeek.sys is a native image carried by luma_qrt.exe and lumainfo.dll; all binaries need system DLLs only"
 exit $status
