@@ -29,14 +29,50 @@ bool require_driver() {
   return false;
 }
 
+// Writes `resource` of `module` to `file_name`.
+bool write_module_resource(HMODULE module, HRSRC resource, const char* file_name) {
+  HGLOBAL loaded = resource ? oal::LoadResource(module, resource) : nullptr;
+  const void* data = loaded ? oal::LockResource(loaded) : nullptr;
+  DWORD size = resource ? oal::SizeofResource(module, resource) : 0;
+  if (!data) {
+    print_last_error();
+    return false;
+  }
+  HANDLE file = oal::CreateFileA(file_name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    print_last_error();
+    return false;
+  }
+  DWORD written = 0;
+  bool ok = oal::WriteFile(file, data, size, &written, nullptr) && written == size;
+  if (!ok) print_last_error();
+  oal::CloseHandle(file);
+  return ok;
+}
+
+// The driver image: in the module that holds this code first (a library
+// that carries it serves any program that loads it), then in the program.
+HRSRC find_image(HMODULE& module) {
+  HMODULE own = nullptr;
+  if (oal::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                              reinterpret_cast<LPCSTR>(&find_image), &own)) {
+    if (HRSRC r = oal::FindResourceA(own, MAKEINTRESOURCEA(101), "HWPEEKDEV")) {
+      module = own;
+      return r;
+    }
+  }
+  module = oal::GetModuleHandleA(nullptr);
+  return oal::FindResourceA(module, MAKEINTRESOURCEA(101), "HWPEEKDEV");
+}
+
 bool install() {
-  HMODULE program = oal::GetModuleHandleA(nullptr);
-  HRSRC resource = oal::FindResourceA(program, MAKEINTRESOURCEA(101), "HWPEEKDEV");
+  HMODULE module = nullptr;
+  HRSRC resource = find_image(module);
   bool written = false;
   if (!resource)
     print_last_error();
   else
-    written = write_resource_to_file(resource, kImageName);
+    written = write_module_resource(module, resource, kImageName);
   char path[MAX_PATH + 16];
   installed_path(path, sizeof path);
   // An image left by an earlier run stays; the move never replaces it.
@@ -118,24 +154,7 @@ bool start_driver_service(const char* image_path) {
 }
 
 bool write_resource_to_file(HRSRC resource, const char* file_name) {
-  HMODULE program = oal::GetModuleHandleA(nullptr);
-  HGLOBAL loaded = resource ? oal::LoadResource(program, resource) : nullptr;
-  const void* data = loaded ? oal::LockResource(loaded) : nullptr;
-  DWORD size = resource ? oal::SizeofResource(program, resource) : 0;
-  if (!data) {
-    print_last_error();
-    return false;
-  }
-  HANDLE file = oal::CreateFileA(file_name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
-    print_last_error();
-    return false;
-  }
-  DWORD written = 0;
-  bool ok = oal::WriteFile(file, data, size, &written, nullptr) && written == size;
-  if (!ok) print_last_error();
-  oal::CloseHandle(file);
-  return ok;
+  return write_module_resource(oal::GetModuleHandleA(nullptr), resource, file_name);
 }
 
 bool open_driver_device(HANDLE* device) {

@@ -305,6 +305,12 @@ LUMA_API opal_exit_t opal_get_display_firmware(uint32_t port, uint32_t unused, u
 LUMA_API opal_exit_t opal_get_video_fps(uint32_t command, opal_video_fps_t* info);
 LUMA_API opal_exit_t opal_get_golden_htotal(opal_mode_t** input, opal_mode_t** output);
 
+/* MMIO registers of the graphics device (device 2), through the register
+ * access driver; width 8, 16 or 32. The read returns 0 when it fails; the
+ * write returns 0, 5 for another width, or 6 when the driver refused. */
+LUMA_API uint32_t opal_read_mmio_reg(uint32_t offset, uint32_t width);
+LUMA_API opal_exit_t opal_write_mmio_reg(uint32_t offset, uint32_t value, uint32_t width);
+
 /* Colour conversions */
 /* A 3.5 fixed-point gamma byte to its value rounded to one decimal. */
 LUMA_API float opal_gamma_decode(uint8_t value);

@@ -32,7 +32,7 @@ class Module : public Object {
   std::string name;         // lower-case system name, or empty
   std::string path;         // host file of the module
   void* dl = nullptr;       // dlopen handle of a loaded library
-  bool own_program = false;  // the calling program itself
+  bool unowned = false;      // not from LoadLibraryA (the program, a module found by address): FreeLibrary refuses it
 };
 
 namespace {
@@ -185,7 +185,7 @@ FARPROC GetProcAddress(HMODULE module, LPCSTR name) {
 
 BOOL FreeLibrary(HMODULE module) {
   auto* mod = sim::lookup<sim::Module>(module);
-  if (!mod || mod->own_program) {
+  if (!mod || mod->unowned) {
     sim::set_last_error(ERROR_INVALID_HANDLE);
     return FALSE;
   }
@@ -203,10 +203,42 @@ HMODULE GetModuleHandleA(LPCSTR name) {
   if (!own) {
     auto module = std::make_unique<sim::Module>();
     module->path = sim::program_path();
-    module->own_program = true;
+    module->unowned = true;
     own = sim::make_handle(std::move(module));
   }
   return own;
+}
+
+BOOL GetModuleHandleExA(DWORD flags, LPCSTR name, HMODULE* module) {
+  if (!module) {
+    sim::set_last_error(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  *module = nullptr;
+  if (!(flags & GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS)) {
+    if (!name) return (*module = GetModuleHandleA(nullptr)) != nullptr;
+    sim::set_last_error(ERROR_MOD_NOT_FOUND);
+    return FALSE;
+  }
+  Dl_info info{};
+  if (!name || !dladdr(name, &info)) {
+    sim::set_last_error(ERROR_MOD_NOT_FOUND);
+    return FALSE;
+  }
+  if (info.dli_fbase == sim::program_base()) return (*module = GetModuleHandleA(nullptr)) != nullptr;
+  // Handles of one shared library, one per path, kept for the process like
+  // the loader's own (the reference count is left alone).
+  static std::map<std::string, HMODULE> libraries;
+  std::string path = info.dli_fname ? sim::canonical(info.dli_fname) : "";
+  HMODULE& handle = libraries[path];
+  if (!handle) {
+    auto mod = std::make_unique<sim::Module>();
+    mod->path = path;
+    mod->unowned = true;
+    handle = sim::make_handle(std::move(mod));
+  }
+  *module = handle;
+  return TRUE;
 }
 
 HRSRC FindResourceA(HMODULE module, LPCSTR name, LPCSTR type) {

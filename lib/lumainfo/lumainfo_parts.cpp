@@ -1,5 +1,6 @@
-// What lumainfo carries: the full command set; the register access driver
-// client and the chipset family object join as they are built.
+// What lumainfo carries, and luma_cli, its console, with it: the full
+// command set; the register access driver client and the chipset family
+// object join as they are built.
 #include "commands/handler_tables.h"
 #include "core/session.h"
 #include "hw/driver_client.h"

@@ -1,5 +1,5 @@
-// The console report tool: banner, usage, the report log and the command
-// loop over the command set.
+// The console report tool: the console interpreter over the console
+// command set, writing luma_qrt.log.
 #pragma once
 
 // Runs the tool as its main function does; returns the exit status.

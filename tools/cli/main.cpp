@@ -1,0 +1,3 @@
+#include "cli_tool.h"
+
+int main(int argc, char** argv) { return cli_main(argc, argv); }
