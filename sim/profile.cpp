@@ -108,7 +108,12 @@ std::optional<Profile> Profile::load(const std::string& name_or_path, std::strin
   ss << f.rdbuf();
   std::string base = name_or_path.substr(name_or_path.find_last_of('/') + 1);
   if (size_t dot = base.rfind('.'); dot != std::string::npos && dot > 0) base.resize(dot);
-  return parse(ss.str(), base, error);
+  auto p = parse(ss.str(), base, error);
+  if (p) {
+    size_t slash = name_or_path.find_last_of('/');
+    p->folder_ = slash == std::string::npos ? "." : name_or_path.substr(0, slash);
+  }
+  return p;
 }
 
 const Profile::Section* Profile::section(const std::string& section) const {

@@ -28,6 +28,9 @@ class Profile {
   static const char* default_name();
 
   const std::string& name() const { return name_; }
+  // The folder of the profile file, where files it names are looked for;
+  // empty for a built-in profile or profile text.
+  const std::string& folder() const { return folder_; }
   const Section* section(const std::string& section) const;
   // Sections whose name is `prefix` followed by a space and anything, in
   // the order of that suffix read as a number where it is one.
@@ -45,6 +48,7 @@ class Profile {
 
  private:
   std::string name_;
+  std::string folder_;
   std::map<std::string, Section> sections_;
 };
 

@@ -479,6 +479,7 @@ Hardware::Hardware(Machine& machine) : machine_(machine), gmbus_(machine.profile
       parse_number(value, v);
       fuses_[static_cast<uint32_t>(k)] = static_cast<uint32_t>(v);
     }
+  preload_memory();
   for (uint32_t dev : {2u, 3u}) {
     const Profile::Section* s = p.section("mmio " + std::to_string(dev));
     Function* fn = function(0, dev);

@@ -12,8 +12,11 @@
 //   [gmbus]      latency (status reads per controller step, default 2),
 //                sdvo_pending_reads (default 1), analog_edid, sdvo70, sdvo72,
 //                sdvo_ddc (flags, default on)
+//   [aperture fill], [mmio 2 fill], [mmio 3 fill], [aperture file]:
+//                memory preloaded before the single registers (preload.cpp)
 //   [faults]     gmbus_nak = N, gmbus_stall = N (the first N transactions),
-//                gmbus_never_ready, device3_absent, driver_start_fail = N
+//                gmbus_never_ready, device3_absent, driver_start_fail = N,
+//                dump_fail = offset (the dump request starting there fails)
 #pragma once
 #include <array>
 #include <cstdint>
@@ -101,6 +104,9 @@ class Hardware : public Part {
   };
   Function* function(uint32_t bus, uint32_t slot);
   static uint32_t mmio_bar(const Function& fn, uint32_t device);
+  // Fills the aperture and MMIO windows as the profile's fill and file
+  // sections say.
+  void preload_memory();
   bool in_gmbus(uint64_t address, uint32_t& reg);
   uint8_t& byte(uint64_t address);
 

@@ -213,6 +213,21 @@ DWORD NTSTATUS_to_error(int32_t status) {
   return status == hwpeek::kStatusInvalidParameter ? ERROR_INVALID_PARAMETER : ERROR_GEN_FAILURE;
 }
 
+// The fault "dump_fail = offset": the dump request that starts at that
+// offset fails, as a device that stops answering in the middle of a
+// multi-chunk dump would.
+bool dump_fails(DWORD code, const void* in, DWORD in_size) {
+  Machine& m = Machine::get();
+  if (!m.has_fault("dump_fail") || in_size < sizeof(hwpeek::MmioRequest)) return false;
+  if (code != hwpeek::IOCTL_DUMP_MMIO && code != hwpeek::IOCTL_DUMP_GMADR && code != hwpeek::IOCTL_DUMP_MEMORY)
+    return false;
+  long long offset = -1;
+  parse_number(m.fault_value("dump_fail"), offset);
+  hwpeek::MmioRequest q;
+  std::memcpy(&q, in, sizeof q);
+  return q.reg == offset;
+}
+
 class HwPeekDevice : public Device {
  public:
   explicit HwPeekDevice(ServiceManager* m) : manager_(m) {}
@@ -225,6 +240,10 @@ class HwPeekDevice : public Device {
     }
     if ((in_size && !in) || (out_size && !out)) {
       set_last_error(ERROR_INVALID_PARAMETER);
+      return false;
+    }
+    if (dump_fails(code, in, in_size)) {
+      set_last_error(ERROR_GEN_FAILURE);
       return false;
     }
     // Buffered transfer: one system buffer for input and output.

@@ -19,6 +19,10 @@ device = 0x2B00
 revision = 0x02
 class = 0x060000
 command = 0x0006
+status = 0x2090
+subsys_vendor = 0x1E1D
+subsys = 0x2B00
+byte_34 = 0xE0
 word_52 = 0x0030
 word_62 = 0x0002
 word_B4 = 0x0100
@@ -29,10 +33,14 @@ device = 0x2B02
 revision = 0x02
 class = 0x030000
 command = 0x0007
+status = 0x0090
 bar0 = 0xFEA00000
 bar2 = 0xD0000008
 subsys_vendor = 0x1E1D
 subsys = 0x2B02
+# capability list at 0xD0, interrupt line 11
+byte_34 = 0xD0
+byte_3C = 0x0B
 interrupt_pin = 1
 
 [pci 0:29.0]
@@ -41,6 +49,10 @@ vendor = 0x10B9
 device = 0x5239
 revision = 0x01
 class = 0x0C0320
+command = 0x0006
+status = 0x0290
+bar0 = 0xFEBFF000
+interrupt_pin = 1
 
 [mmio 2]
 0x2030 = 0x00001000
