@@ -14,7 +14,8 @@ bool PciDumpParser::line(const char* text, size_t length) {
   if (!colon) return true;
   const char* p = colon + 1;
   const char* end = text + length;
-  while (p < end) {
+  bool first = true;
+  for (; p < end; first = false) {
     while (p < end && (*p == ' ' || *p == '\t')) ++p;
     const char* piece = p;
     while (p < end && *p != ' ' && *p != '\t') ++p;
@@ -24,6 +25,9 @@ bool PciDumpParser::line(const char* text, size_t length) {
     if (p - digits > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) digits += 2;
     bool ok = p - digits >= 1 && p - digits <= 2;
     for (const char* d = digits; ok && d < p; ++d) ok = std::isxdigit(static_cast<unsigned char>(*d)) != 0;
+    // A line that does not start with a byte value is a title
+    // ("00:02.0 VGA compatible controller"); a data line is bytes only.
+    if (!ok && first) return true;
     if (!ok) {
       error_ = "line " + std::to_string(line_number_) + ": not a byte value: " + std::string(piece, p);
       return false;

@@ -1,8 +1,9 @@
 // Text dumps of PCI configuration space, as get_pci_info reads them: lines
 // of at most 256 characters; on a line with a ":" the text after the first
 // ":" holds hexadecimal byte values separated by blanks or tabs, and the
-// values fill the space in order across lines. Lines without ":" (titles,
-// blank lines) hold no values.
+// values fill the space in order across lines. Lines without ":", and
+// lines whose text after it does not start with a byte value (titles such
+// as "00:02.0 VGA compatible controller"), hold no values.
 #pragma once
 #include <cstddef>
 #include <cstdint>

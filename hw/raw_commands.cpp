@@ -18,15 +18,13 @@ namespace {
 bool parse_triple(const char* text, uint32_t& bus, uint32_t& device, uint32_t& function) {
   std::string pieces[3];
   size_t n = 0;
-  for (const char* p = text;; ++p) {
-    if (*p == ':' || !*p) {
-      if (++n > 3) return false;
-      if (!*p) break;
-    } else {
+  for (const char* p = text; *p; ++p) {
+    if (*p != ':')
       pieces[n] += *p;
-    }
+    else if (++n == 3)
+      return false;
   }
-  if (n != 3) return false;
+  if (n != 2) return false;
   uint32_t v[3];
   for (int i = 0; i < 3; ++i)
     if (!parse_unsigned(pieces[i].c_str(), v[i])) return false;
