@@ -27,6 +27,6 @@ ToolRun run_tool(const std::string& program, const std::vector<std::string>& arg
   int rc = std::system(cmd.c_str());
   run.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
   run.console = read_file(run.dir + "/.console");
-  run.log = read_file(run.dir + "/luma_qrt.log");
+  run.log = read_file(run.dir + "/" + program + ".log");
   return run;
 }

@@ -7,7 +7,7 @@
 struct ToolRun {
   int status = -1;      // exit status
   std::string console;  // what it printed on its standard output and error
-  std::string log;      // luma_qrt.log of its working directory, if any
+  std::string log;      // its report log (<program>.log) in its working directory, if any
   std::string dir;      // its working directory
 };
 
