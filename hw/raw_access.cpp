@@ -25,6 +25,16 @@ class Line {
     va_end(ap);
     if (n > 0) used_ = std::min(sizeof text_ - 1, used_ + static_cast<size_t>(n));
   }
+  // `digits` upper-case hex digits of `value` after `prefix`: the
+  // listing's own formats without a formatter pass per unit.
+  void add_hex(const char* prefix, uint32_t value, int digits) {
+    size_t n = std::strlen(prefix);
+    if (!fits(n + digits)) return;
+    std::memcpy(text_ + used_, prefix, n);
+    used_ += n;
+    for (int i = digits - 1; i >= 0; --i) text_[used_++] = "0123456789ABCDEF"[(value >> (4 * i)) & 0xF];
+    text_[used_] = '\0';
+  }
   void write() {
     if (vol_above(0)) writeMsg(MSG_PLAIN, "%s", text_);
     used_ = 0;
@@ -95,14 +105,12 @@ void print_hex_bytes(const void* buffer, const hex_marker_t* markers, uint32_t s
     if (pos + width > bytes) break;
     uint32_t address = start + static_cast<uint32_t>(pos);
     if (in_line && !line.fits(unit_text)) finish(true);
-    if (in_line == 0) line.add("%08lX    ", static_cast<unsigned long>(address));
-    uint32_t value = little_endian(b + pos, static_cast<uint32_t>(width));
-    if (unit == 2)
-      line.add(" %04X", value);
-    else if (unit == 4)
-      line.add(" %08lX", static_cast<unsigned long>(value));
-    else
-      line.add(" %02X", value);
+    // "%08lX    " for the address, then " %02X", " %04X" or " %08lX".
+    if (in_line == 0) {
+      line.add_hex("", address, 8);
+      line.add("%s", "    ");
+    }
+    line.add_hex(" ", little_endian(b + pos, static_cast<uint32_t>(width)), static_cast<int>(2 * width));
     for (uint32_t m = 0; m < marker_count; ++m)
       if (markers[m].address - address < unit && noted_count < sizeof noted / sizeof *noted)
         noted[noted_count++] = &markers[m];

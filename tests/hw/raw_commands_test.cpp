@@ -8,7 +8,7 @@
 #include <sstream>
 #include <vector>
 
-#include "commands/command_table.h"
+#include "core/command_table.h"
 #include "core/session.h"
 #include "hw/driver_client.h"
 #include "hw/raw_access.h"
