@@ -3,8 +3,6 @@
 // against its floor: printf plus fflush of the same lines, as every message
 // flushes.
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <stdlib.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -16,30 +14,10 @@
 #include "core/session.h"
 #include "hw/raw_access.h"
 #include "lumainfo.h"
+#include "redirected_stdout.h"
 #include "sim/machine.h"
 
 namespace {
-
-class RedirectedStdout {
- public:
-  RedirectedStdout() {
-    std::fflush(stdout);
-    saved_ = dup(1);
-    char name[] = "/tmp/luma-bench-XXXXXX";
-    int fd = mkstemp(name);
-    unlink(name);
-    dup2(fd, 1);
-    close(fd);
-  }
-  ~RedirectedStdout() {
-    std::fflush(stdout);
-    dup2(saved_, 1);
-    close(saved_);
-  }
-
- private:
-  int saved_;
-};
 
 // A machine of its own with the driver installed, for the whole program.
 struct Session {

@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include "lumainfo.h"
+#include "support/c_check.h"
 
 _Static_assert(sizeof(opal_mode_t) == 40, "mode record");
 _Static_assert(offsetof(opal_mode_t, flags) == 32, "mode flags");
@@ -16,15 +17,6 @@ _Static_assert(offsetof(opal_driver_info_t, signature) == 792, "signature");
 _Static_assert(sizeof(opal_port_attribute_t) == 64, "attribute");
 _Static_assert(sizeof(opal_overlay_params_t) == 24, "overlay");
 _Static_assert(sizeof(opal_video_fps_t) == 88, "video");
-
-static int failures = 0;
-#define CHECK(cond)                                           \
-  do {                                                        \
-    if (!(cond)) {                                            \
-      fprintf(stderr, "%s:%d: %s\n", __FILE__, __LINE__, #cond); \
-      ++failures;                                             \
-    }                                                         \
-  } while (0)
 
 int main(void) {
   CHECK(opal_open(0) == EXIT_OK);
@@ -58,7 +50,7 @@ int main(void) {
   CHECK(opal_gamma_encode(2.2f) == 0x46);
 
   opal_close();
-  if (failures) return 1;
+  if (check_failures) return 1;
   printf("1 passed, 0 failed\n");
   return 0;
 }

@@ -4,9 +4,9 @@
 #     under wine, see tools/wine-run.sh); hwpeek_service_tests installs the
 #     kernel driver hwpeek.sys as a service in wine, opens \\.\HwPeekDev,
 #     sends it requests, and stops and deletes it;
-#  2. luma_qrt.exe end to end in a fresh folder, with test_mini_dll.dll beside
-#     it when the build has one (simulation mode) and without it, checking
-#     its exit status and its report log.
+#  2. luma_qrt.exe and luma_cli.exe end to end in a fresh folder, with
+#     test_mini_dll.dll beside them when the build has one (simulation mode)
+#     and without it, checking their exit status and their report logs.
 # Usage: tests/windows/run-wine-tests.sh [build folder]   (default: build-win64)
 set -e
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -20,12 +20,13 @@ echo "== GoogleTest programs under wine64"
 "$run" "$build/bin/luma_qrt.exe" /? >/dev/null 2>&1 || true
 (cd "$build" && ctest -j2 --output-on-failure) || failed=1
 
-# check_log <log> <what>: the report log of an automatic run is complete.
+# check_log <log> <what> <program>: the report log of an automatic run is complete.
 check_log() {
-  log="$1"; what="$2"
+  log="$1"; what="$2"; program="$3"
   if [ ! -s "$log" ]; then echo "FAIL ($what): no report log" >&2; return 1; fi
   tr -d '\r' < "$log" > "$log.txt"
-  if ! grep -q '^LUMA_QRT:' "$log.txt"; then echo "FAIL ($what): no banner line in the log" >&2; return 1; fi
+  banner=$(echo "$program" | tr 'a-z' 'A-Z')
+  if ! grep -q "^$banner:" "$log.txt"; then echo "FAIL ($what): no banner line in the log" >&2; return 1; fi
   opened=$(grep -c '^Function: [A-Z_0-9]*$' "$log.txt" || true)
   closed=$(grep -c '^Function: [A-Z_0-9]*, Exit Code: EXIT_[A-Z_]*$' "$log.txt" || true)
   if [ "$opened" -eq 0 ] || [ "$opened" -ne "$closed" ]; then
@@ -39,25 +40,34 @@ check_log() {
   if ! grep -q '^Function: GET_OS_NAME, Exit Code: EXIT_OK$' "$log.txt"; then
     echo "FAIL ($what): get_os_name did not succeed" >&2; return 1
   fi
+  # The MMIO dump of the report ends with its exit code even when the
+  # machine has no register window to show.
+  if ! grep -q '^Function: READ_MMIO_REGS, Exit Code: EXIT_OK$' "$log.txt"; then
+    echo "FAIL ($what): read_mmio_regs did not run" >&2; return 1
+  fi
+  if [ "$program" = luma_cli ] && ! grep -q '^Function: GET_PCI_INFO, Exit Code: ' "$log.txt"; then
+    echo "FAIL ($what): luma_cli did not run the full command set" >&2; return 1
+  fi
   echo "ok ($what): $closed commands, each with its exit code"
 }
 
-# e2e <what> <with simulation library: yes|no>
+# e2e <what> <with simulation library: yes|no> [program, default luma_qrt]
 e2e() {
+  program="${3:-luma_qrt}"
   dir=$(mktemp -d "${TMPDIR:-/tmp}/luma-wine-e2e-XXXXXX")
-  cp "$build/bin/luma_qrt.exe" "$dir/"
+  cp "$build/bin/$program.exe" "$dir/"
   if [ "$2" = yes ]; then cp "$build/simlib/test_mini_dll.dll" "$dir/"; fi
   status=0
-  (cd "$dir" && "$run" ./luma_qrt.exe > console.txt 2>&1) || status=$?
+  (cd "$dir" && "$run" "./$program.exe" > console.txt 2>&1) || status=$?
   # The session removes the driver it installed.
   if [ -e "$WINEPREFIX/drive_c/windows/hwpeek.sys" ]; then
     echo "FAIL ($1): hwpeek.sys is left in the Windows folder" >&2; failed=1
   fi
   if [ $status -ne 0 ]; then
-    echo "FAIL ($1): luma_qrt.exe exited with $status" >&2; cat "$dir/console.txt" >&2; failed=1
-  elif ! grep -q 'output redirected to luma_qrt.log' "$dir/console.txt"; then
+    echo "FAIL ($1): $program.exe exited with $status" >&2; cat "$dir/console.txt" >&2; failed=1
+  elif ! grep -q "output redirected to $program.log" "$dir/console.txt"; then
     echo "FAIL ($1): the console does not name the log" >&2; failed=1
-  elif ! check_log "$dir/luma_qrt.log" "$1"; then
+  elif ! check_log "$dir/$program.log" "$1" "$program"; then
     failed=1
   fi
   if [ $failed -eq 0 ]; then rm -rf "$dir"; else echo "kept $dir" >&2; fi
@@ -70,4 +80,6 @@ if [ -f "$build/simlib/test_mini_dll.dll" ]; then
 else
   echo "FAIL: $build/simlib/test_mini_dll.dll was not built" >&2; failed=1
 fi
+echo "== luma_cli.exe end to end"
+e2e "luma_cli, real display settings" no luma_cli
 exit $failed
