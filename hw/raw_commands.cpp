@@ -124,8 +124,8 @@ opal_exit_t cmd_read_mmio(cmd_args_t* args) {
   if (!length) length = 1;
   if (!width) width = 32;
   if (!device) device = 2;
-  const uint64_t bytes = uint64_t(unit_of(width, unit) ? unit : 0) * length;
-  if (!unit || !within_address_space(reg, bytes)) return invalid(args);
+  if (!unit_of(width, unit) || !within_address_space(reg, uint64_t(unit) * length)) return invalid(args);
+  const uint64_t bytes = uint64_t(unit) * length;
   clear_output(args);
   if (length == 1) {
     uint32_t value = 0;
