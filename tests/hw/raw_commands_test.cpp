@@ -160,8 +160,10 @@ TEST_F(RawTest, CommandsRefuseBadParametersAndTakeDefaults) {
       EXPECT_TRUE(r.lines.empty()) << c.line;
     }
   }
-  // Nothing refused reached the hardware: the plane register is untouched.
+  // Nothing refused reached the hardware: the plane register and the
+  // memory the refused writes named are untouched.
   EXPECT_EQ(run("read_mmio 0x70180").lines.at(0), "READ: Register: 0x70180 Value: 0x98000000");
+  EXPECT_NE(run("read_mem 0x100").out.find("00000100     00000100\n"), std::string::npos);
 }
 
 TEST_F(RawTest, WritesLandWhereTheyAreAskedFor) {
