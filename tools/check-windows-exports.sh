@@ -6,7 +6,8 @@
 #   image, and luma_qrt.exe, luma_cli.exe and lumainfo.dll carry it as
 #   "HWPEEKDEV";
 # - every program and library imports only system DLLs (the compiler's
-#   runtime is linked in), so they run on a bare Windows.
+#   runtime is linked in), so they run on a bare Windows; test programs may
+#   also import lumainfo.dll.
 # Usage: tools/check-windows-exports.sh <bin folder> <mingw triple>
 set -e
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -62,6 +63,10 @@ system_dlls='^(kernel32|user32|gdi32|advapi32|shlwapi|ole32|oleaut32|ws2_32|msvc
 for f in "$bin"/*.dll "$bin"/*.exe "$bin"/*.sys "$simlib"; do
   [ -e "$f" ] || continue
   for dll in $("$objdump" -p "$f" | sed -n 's/^[[:space:]]*DLL Name: //p'); do
+    # A test program may load lumainfo.dll, as the library's users do.
+    case "$(basename "$f")" in
+      *_test.exe|*_tests.exe) [ "$(printf '%s' "$dll" | tr 'A-Z' 'a-z')" = lumainfo.dll ] && continue ;;
+    esac
     if ! printf '%s\n' "$dll" | tr 'A-Z' 'a-z' | grep -Eq "$system_dlls"; then
       echo "$(basename "$f") ($triple) needs $dll, which Windows does not have" >&2
       status=1
