@@ -22,6 +22,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "display_registers.h"
 #include "machine.h"
 
 namespace sim {
@@ -103,12 +104,18 @@ class Hardware : public Part {
   static uint32_t mmio_bar(const Function& fn, uint32_t device);
   bool in_gmbus(uint64_t address, uint32_t& reg);
   uint8_t& byte(uint64_t address);
+  // Brings the display registers up to the screens before one is read
+  // or written.
+  void follow_display(uint64_t address);
+  class WindowRegisters;
 
   Machine& machine_;
   std::map<uint32_t, Function> functions_;  // key bus << 8 | slot
   std::map<uint32_t, uint32_t> fuses_;
   std::unordered_map<uint64_t, std::vector<uint8_t>> pages_;
   GmbusModel gmbus_;
+  DisplayRegisters display_registers_;
+  bool booted_ = false;  // the profile's registers are in place
 };
 
 }  // namespace sim
