@@ -170,11 +170,12 @@ bool open_driver_device(HANDLE* device) {
   return true;
 }
 
-bool driver_ioctl(uint32_t code, uint32_t in_size, void* in, uint32_t out_size, void* out) {
+namespace {
+
+bool ioctl_returning(uint32_t code, uint32_t in_size, void* in, uint32_t out_size, void* out, DWORD* returned) {
   HANDLE device = INVALID_HANDLE_VALUE;
   if (!open_driver_device(&device)) return false;
-  DWORD returned = 0;
-  bool ok = oal::DeviceIoControl(device, code, in, in_size, out, out_size, &returned, nullptr) != FALSE;
+  bool ok = oal::DeviceIoControl(device, code, in, in_size, out, out_size, returned, nullptr) != FALSE;
   if (!ok) {
     print_last_error();
     if (vol_above(0)) writeMsg(MSG_WARNING, "IOCTL call failed: %d", static_cast<int>(code));
@@ -183,10 +184,22 @@ bool driver_ioctl(uint32_t code, uint32_t in_size, void* in, uint32_t out_size, 
   return ok;
 }
 
+}  // namespace
+
+bool driver_ioctl(uint32_t code, uint32_t in_size, void* in, uint32_t out_size, void* out) {
+  DWORD returned = 0;
+  return ioctl_returning(code, in_size, in, out_size, out, &returned);
+}
+
+bool driver_request(uint32_t code, uint32_t in_size, void* in, uint32_t out_size, void* out) {
+  DWORD returned = 0;
+  return ioctl_returning(code, in_size, in, out_size, out, &returned) && returned >= out_size;
+}
+
 bool drv_get_device_id(DeviceIdReply* reply) {
   if (!driver_loaded || !reply) return false;
   DeviceIdReply r{};
-  if (!driver_ioctl(hwpeek::IOCTL_GET_DEVICE_ID, 0, nullptr, sizeof r, &r)) return false;
+  if (!driver_request(hwpeek::IOCTL_GET_DEVICE_ID, 0, nullptr, sizeof r, &r)) return false;
   *reply = r;
   return true;
 }
@@ -203,7 +216,7 @@ bool drv_read_mmio(uint32_t width, uint32_t offset, uint32_t* value, uint32_t de
   if (!require_driver()) return false;
   MmioRequest q{};
   q.reg = offset, q.width = width, q.device = device;
-  if (!driver_ioctl(hwpeek::IOCTL_READ_MMIO, sizeof q, &q, sizeof q, &q)) return false;
+  if (!driver_request(hwpeek::IOCTL_READ_MMIO, sizeof q, &q, sizeof q, &q)) return false;
   if (value) *value = q.value;
   return true;
 }
@@ -253,18 +266,25 @@ bool drv_function_present(uint32_t function) {
 }
 
 uint16_t drv_read_host_config_word(uint32_t offset) {
+  uint16_t word = 0;
+  return drv_host_config_word(offset, &word) ? word : 0;
+}
+
+bool drv_host_config_word(uint32_t offset, uint16_t* word) {
   // A word past the 192 bytes of the reply does not exist.
-  if (offset > hwpeek::kPciConfigReplySize - 2) return 0;
+  if (offset > hwpeek::kPciConfigReplySize - 2 || !word) return false;
   PciConfigRequest q{0, 0, 0};
   uint8_t config[hwpeek::kPciConfigReplySize] = {};
-  if (!driver_ioctl(hwpeek::IOCTL_READ_PCI_CONFIG, sizeof q, &q, sizeof config, config)) return 0;
-  return static_cast<uint16_t>(config[offset] | config[offset + 1] << 8);
+  // A refused read answers with no bytes at all.
+  if (!driver_request(hwpeek::IOCTL_READ_PCI_CONFIG, sizeof q, &q, sizeof config, config)) return false;
+  *word = static_cast<uint16_t>(config[offset] | config[offset + 1] << 8);
+  return true;
 }
 
 bool drv_read_host_data(void* data) {
   if (!data) return false;
   uint32_t value = 0;
-  if (!driver_ioctl(hwpeek::IOCTL_READ_HOST_DATA, 0, nullptr, sizeof value, &value)) return false;
+  if (!driver_request(hwpeek::IOCTL_READ_HOST_DATA, 0, nullptr, sizeof value, &value)) return false;
   std::memcpy(data, &value, sizeof value);
   return true;
 }

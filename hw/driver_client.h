@@ -28,6 +28,8 @@ bool start_driver_service(const char* image_path);
 bool write_resource_to_file(HRSRC resource, const char* file_name);
 bool open_driver_device(HANDLE* device);
 bool driver_ioctl(uint32_t code, uint32_t in_size, void* in, uint32_t out_size, void* out);
+// The same, and false when the driver answers with fewer bytes than asked.
+bool driver_request(uint32_t code, uint32_t in_size, void* in, uint32_t out_size, void* out);
 
 bool drv_get_device_id(DeviceIdReply* reply);
 bool drv_read_mmio(uint32_t width, uint32_t offset, uint32_t* value, uint32_t device);
@@ -38,6 +40,8 @@ bool os_dump_regs(drv_target_t target, uint32_t start, uint32_t count, void* out
 bool drv_read_ring_regs(uint32_t selector, void* record);
 bool drv_function_present(uint32_t function);
 uint16_t drv_read_host_config_word(uint32_t offset);
+// The same word, or false when the host bridge could not be read.
+bool drv_host_config_word(uint32_t offset, uint16_t* word);
 bool drv_read_host_data(void* data);
 bool drv_write_host_control(uint32_t control);
 

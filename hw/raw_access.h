@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "core/command_table.h"
+#include "hw/mmio_range.h"
 
 // A name printed after the dump line whose units hold `address`.
 struct hex_marker_t {
@@ -13,13 +14,6 @@ struct hex_marker_t {
   char name[256];
 };
 static_assert(sizeof(hex_marker_t) == 260);
-
-// An inclusive range of MMIO offsets with its title.
-struct mmio_range_t {
-  uint32_t first;
-  uint32_t last;
-  char title[256];
-};
 
 // The first 64 bytes of a PCI function's configuration space.
 constexpr size_t kPciHeaderSize = 64;

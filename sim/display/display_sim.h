@@ -38,4 +38,24 @@ SIM_API int lumagraph_sim_change_settings(DEVMODEA* mode, uint32_t flags);
 // True when the machine boots and its driver is configured.
 SIM_API bool lumagraph_sim_ready();
 
+// What the display hardware shows: the mode of each of the driver's two
+// heads (pipe A and pipe B) and the state of each port of the driver.
+struct PipeState {
+  bool active = false;
+  uint32_t width = 0, height = 0, depth = 0, refresh = 0;
+  uint32_t rotation = 0;  // of the port that drives the head
+  bool operator==(const PipeState&) const = default;
+};
+struct PortState {
+  bool connected = false, enabled = false;
+  int pipe = 0;
+  bool operator==(const PortState&) const = default;
+};
+struct DisplayHardwareState {
+  PipeState pipe[2];
+  PortState port[9];  // by port number 1..8
+  bool operator==(const DisplayHardwareState&) const = default;
+};
+SIM_API DisplayHardwareState display_hardware_state();
+
 }  // namespace sim

@@ -268,6 +268,33 @@ bool HeadAdapter::head_mode(int head, lumagraph::HeadMode& mode) const {
 
 Display& display() { return Machine::get().part<Display>(); }
 
+}  // namespace
+
+DisplayHardwareState display_hardware_state() {
+  DisplayHardwareState out;
+  Display& d = display();
+  for (size_t i = 0; i < 8; ++i) {
+    if (!d.shown(i) || !d.screen(i).lumagraph || !d.attached(i)) continue;
+    PipeState& p = out.pipe[d.screen(i).head];
+    if (p.active) continue;
+    Settings s = d.settings(i, false);
+    p = PipeState{true, s.width, s.height, s.depth, s.refresh, d.rotation(i)};
+  }
+  // The driver's own account of each port: enabled, and on which head.
+  for (uint32_t port = 1; port <= 8; ++port) {
+    uint8_t in[4], info[556] = {};
+    std::memcpy(in, &port, 4);
+    if (d.driver().escape(0x20014, sizeof in, in, sizeof info, info) <= 0) continue;
+    uint32_t enabled, head;
+    std::memcpy(&enabled, info + 20, 4);
+    std::memcpy(&head, info + 548, 4);
+    out.port[port] = PortState{true, enabled != 0, head == 1 ? 1 : 0};
+  }
+  return out;
+}
+
+namespace {
+
 class DeviceContext : public Object {
  public:
   explicit DeviceContext(int s) : screen(s) {}

@@ -492,6 +492,7 @@ Hardware::Hardware(Machine& machine) : machine_(machine), gmbus_(machine.profile
       phys_write((bar & ~0xFu) + static_cast<uint64_t>(k), 4, static_cast<uint32_t>(v));
     }
   }
+  booted_ = true;
 }
 
 Hardware::~Hardware() = default;
@@ -551,6 +552,7 @@ uint8_t& Hardware::byte(uint64_t address) {
 
 uint32_t Hardware::phys_read(uint64_t address, unsigned size) {
   ++register_accesses;
+  follow_display(address);
   uint32_t reg;
   if (in_gmbus(address, reg)) return gmbus_.read(reg & ~3u) >> (8 * (reg & 3));
   uint32_t v = 0;
@@ -564,6 +566,7 @@ uint32_t Hardware::phys_read(uint64_t address, unsigned size) {
 
 void Hardware::phys_write(uint64_t address, unsigned size, uint32_t value) {
   ++register_accesses;
+  follow_display(address);
   uint32_t reg;
   if (in_gmbus(address, reg)) {
     gmbus_.write(reg & ~3u, value);

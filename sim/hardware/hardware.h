@@ -25,6 +25,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "display_registers.h"
 #include "machine.h"
 
 namespace sim {
@@ -109,12 +110,18 @@ class Hardware : public Part {
   void preload_memory();
   bool in_gmbus(uint64_t address, uint32_t& reg);
   uint8_t& byte(uint64_t address);
+  // Brings the display registers up to the screens before one is read
+  // or written.
+  void follow_display(uint64_t address);
+  class WindowRegisters;
 
   Machine& machine_;
   std::map<uint32_t, Function> functions_;  // key bus << 8 | slot
   std::map<uint32_t, uint32_t> fuses_;
   std::unordered_map<uint64_t, std::vector<uint8_t>> pages_;
   GmbusModel gmbus_;
+  DisplayRegisters display_registers_;
+  bool booted_ = false;  // the profile's registers are in place
 };
 
 }  // namespace sim

@@ -11,6 +11,7 @@
 #include "display/display_sim.h"
 #include "lumainfo.h"
 #include "support/display_session.h"
+#include "support/command_line.h"
 #include "support/sim_fixture.h"
 
 using Changes = std::vector<std::string>;
@@ -111,16 +112,7 @@ class DisplayCommands : public DisplaySessionTest {
  protected:
   DisplayCommands() : DisplaySessionTest("base = dov\n[machine]\nwait_scale = 0\n") {}
   // Runs a command line through the joined table, as the console does.
-  opal_exit_t run(const std::string& line) {
-    std::memset(&args_, 0, sizeof args_);
-    EXPECT_TRUE(tokenize_command_line(line.c_str(), &args_));
-    int32_t n = 0;
-    cmd_entry_t* table = get_command_table(&n);
-    for (int32_t i = 0; i < n; ++i)
-      if (std::strcmp(table[i].name, args_.slot[0]) == 0) return table[i].handler(&args_);
-    ADD_FAILURE() << "no command " << args_.slot[0];
-    return 99;
-  }
+  opal_exit_t run(const std::string& line) { return run_command_line(line, args_); }
   // Runs it and returns what it wrote through the message writer.
   std::string run_quiet(const std::string& line, opal_exit_t& rc) {
     StdoutCapture out;
