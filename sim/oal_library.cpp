@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <vector>
@@ -32,7 +33,7 @@ class Module : public Object {
   std::string name;         // lower-case system name, or empty
   std::string path;         // host file of the module
   void* dl = nullptr;       // dlopen handle of a loaded library
-  bool own_program = false;  // the calling program itself
+  bool own_program = false;  // holds no load of its own: the program, or a module asked for by address
 };
 
 namespace {
@@ -82,6 +83,27 @@ const void* program_base() {
 
 bool exists(const std::string& path) { return access(path.c_str(), R_OK) == 0; }
 
+std::vector<std::pair<std::string, ImageRecogniser>>& image_modules() {
+  static std::vector<std::pair<std::string, ImageRecogniser>> list;
+  return list;
+}
+
+// The module whose image the file at `host` holds, or empty. Images are
+// small; a large file is no image the machine knows.
+std::string recognised_image(const std::string& host) {
+  if (image_modules().empty()) return "";
+  FILE* f = std::fopen(host.c_str(), "rb");
+  if (!f) return "";
+  std::vector<char> data(1 << 16);
+  size_t n = std::fread(data.data(), 1, data.size(), f);
+  bool whole = std::fgetc(f) == EOF;
+  std::fclose(f);
+  if (!whole) return "";
+  for (auto& [module, recognise] : image_modules())
+    if (recognise(data.data(), n)) return module;
+  return "";
+}
+
 }  // namespace
 
 void register_system_export(const char* module, const char* entry, FARPROC address) {
@@ -101,6 +123,11 @@ void register_resource(const void* anchor, const char* type, const char* name, c
       path = canonical(info.dli_fname);
   }
   resources().push_back({path, resource_key(type), resource_key(name), data, size});
+}
+
+void register_image_module(const char* module, ImageRecogniser recognise) {
+  image_modules().emplace_back(lower(module), recognise);
+  system_exports()[lower(module)];
 }
 
 std::string shared_library_file(const std::string& dll_name) {
@@ -138,6 +165,12 @@ HMODULE LoadLibraryA(LPCSTR name) {
   std::vector<std::string> candidates;
   if (std::strchr(name, '\\') || std::strchr(name, '/')) {
     std::string dir = m.host_path(name);
+    std::string image = sim::recognised_image(dir);
+    if (!image.empty()) {
+      module->name = image;
+      module->path = sim::canonical(dir);
+      return sim::make_handle(std::move(module));
+    }
     candidates.push_back(dir.substr(0, dir.find_last_of('/') + 1) + file);
   } else {
     candidates.push_back(program.substr(0, program.find_last_of('/') + 1) + file);
@@ -207,6 +240,39 @@ HMODULE GetModuleHandleA(LPCSTR name) {
     own = sim::make_handle(std::move(module));
   }
   return own;
+}
+
+BOOL GetModuleHandleExA(DWORD flags, LPCSTR name, HMODULE* module) {
+  if (!module) {
+    sim::set_last_error(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  *module = nullptr;
+  if (!(flags & GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS) || !name) {
+    *module = GetModuleHandleA(name);
+    return *module ? TRUE : FALSE;
+  }
+  Dl_info info{};
+  if (!dladdr(name, &info)) {
+    sim::set_last_error(ERROR_MOD_NOT_FOUND);
+    return FALSE;
+  }
+  if (info.dli_fbase == sim::program_base()) {
+    *module = GetModuleHandleA(nullptr);
+    return TRUE;
+  }
+  // One handle per library, kept for the process like the loader's own.
+  static std::map<std::string, HMODULE> libraries;
+  std::string path = sim::canonical(info.dli_fname ? info.dli_fname : "");
+  HMODULE& h = libraries[path];
+  if (!h) {
+    auto m = std::make_unique<sim::Module>();
+    m->path = path;
+    m->own_program = true;  // never unloaded through this handle
+    h = sim::make_handle(std::move(m));
+  }
+  *module = h;
+  return TRUE;
 }
 
 HRSRC FindResourceA(HMODULE module, LPCSTR name, LPCSTR type) {

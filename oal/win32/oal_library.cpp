@@ -8,5 +8,8 @@ HMODULE LoadLibraryA(LPCSTR name) { return ::LoadLibraryA(name); }
 FARPROC GetProcAddress(HMODULE module, LPCSTR name) { return ::GetProcAddress(module, name); }
 BOOL FreeLibrary(HMODULE module) { return ::FreeLibrary(module); }
 HMODULE GetModuleHandleA(LPCSTR name) { return ::GetModuleHandleA(name); }
+BOOL GetModuleHandleExA(DWORD flags, LPCSTR name, HMODULE* module) {
+  return ::GetModuleHandleExA(flags, name, module);
+}
 
 }  // namespace oal

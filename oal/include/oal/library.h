@@ -9,6 +9,9 @@ FARPROC GetProcAddress(HMODULE module, LPCSTR name);
 BOOL FreeLibrary(HMODULE module);
 // Null asks for the calling program's own executable module.
 HMODULE GetModuleHandleA(LPCSTR name);
+// With GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, `name` is an address inside
+// the module asked for: the library (or program) that holds that code.
+BOOL GetModuleHandleExA(DWORD flags, LPCSTR name, HMODULE* module);
 
 // GetProcAddress with the entry's real type.
 template <class F>
