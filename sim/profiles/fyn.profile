@@ -79,3 +79,10 @@ sdvo_pending_reads = 1
 0x70008 = 0x80000000
 0x70180 = 0x98000000
 0x71180 = 0x00000000
+
+# The Lumagraph driver is installed; the DirectX of the machine.
+[driver_install]
+inf = oem8.inf
+
+[registry HKLM\SOFTWARE\Microsoft\DirectX]
+Version = 4.09.00.0904
