@@ -117,8 +117,8 @@ bool start_driver_service(const char* image_path) {
   return started;
 }
 
-bool write_resource_to_file(HRSRC resource, const char* file_name) {
-  HMODULE program = oal::GetModuleHandleA(nullptr);
+bool write_resource_to_file(HRSRC resource, const char* file_name, HMODULE module) {
+  HMODULE program = module ? module : oal::GetModuleHandleA(nullptr);
   HGLOBAL loaded = resource ? oal::LoadResource(program, resource) : nullptr;
   const void* data = loaded ? oal::LockResource(loaded) : nullptr;
   DWORD size = resource ? oal::SizeofResource(program, resource) : 0;
