@@ -370,15 +370,18 @@ opal_exit_t config_id_access(RegAccess mode, uint32_t* id) {
 }
 
 opal_exit_t delete_reg_entry(const char* key_path, const char* value_name) {
-  // An empty path names the video key itself: deleting it would take every
-  // configuration with it.
-  const char* p = key_path;
-  while (p && *p == '\\') ++p;
-  if (!p || !*p) return invalid("ERROR: Input key path is empty (%s). Caller must name a key below the video key", key_path);
+  // Without a value name, an empty path names the video key itself:
+  // deleting it would take every configuration with it. A value of the
+  // video key itself ("ConfigId") may go.
+  bool whole_key = !value_name || !*value_name;
+  const char* p = key_path ? key_path : "";
+  while (*p == '\\') ++p;
+  if (!key_path || (whole_key && !*p))
+    return invalid("ERROR: Input key path is empty (%s). Caller must name a key below the video key", key_path);
   Key video;
   if (opal_exit_t rc = open_video_key(KEY_READ | KEY_SET_VALUE, &video.h)) return rc;
   LSTATUS rc;
-  if (value_name && *value_name) {
+  if (!whole_key) {
     Key key;
     rc = oal::RegOpenKeyExA(video.h, key_path, 0, KEY_SET_VALUE, &key.h);
     if (rc == ERROR_SUCCESS) rc = oal::RegDeleteValueA(key.h, value_name);
