@@ -24,6 +24,11 @@ bool read_number(const char* text, const char* what, bool all_allowed, uint32_t&
   return false;
 }
 
+// The configuration id and port of get_reg_value and set_reg_value.
+bool read_config_and_port(const cmd_args_t* args, uint32_t& config, uint32_t& port) {
+  return read_number(args->slot[1], "config id", false, config) && read_number(args->slot[2], "port", true, port);
+}
+
 }  // namespace
 
 opal_exit_t cmd_get_reg_info(cmd_args_t* args) {
@@ -50,8 +55,7 @@ opal_exit_t cmd_get_reg_info(cmd_args_t* args) {
 opal_exit_t cmd_get_reg_value(cmd_args_t* args) {
   args->count = 0;
   uint32_t config = 0, port = 0;
-  if (!read_number(args->slot[1], "config id", false, config) || !read_number(args->slot[2], "port", true, port))
-    return EXIT_INVALID_PARAM_ERROR;
+  if (!read_config_and_port(args, config, port)) return EXIT_INVALID_PARAM_ERROR;
   char value[kRegTextSize] = {};
   uint32_t type = REG_NONE;
   opal_exit_t rc = reg_param_access(RegAccess::Get, config, port, args->slot[3], args->slot[4], value, &type);
@@ -74,8 +78,7 @@ opal_exit_t cmd_get_reg_value(cmd_args_t* args) {
 opal_exit_t cmd_set_reg_value(cmd_args_t* args) {
   args->count = 0;
   uint32_t config = 0, port = 0;
-  if (!read_number(args->slot[1], "config id", false, config) || !read_number(args->slot[2], "port", true, port))
-    return EXIT_INVALID_PARAM_ERROR;
+  if (!read_config_and_port(args, config, port)) return EXIT_INVALID_PARAM_ERROR;
   return reg_param_access(RegAccess::Set, config, port, args->slot[3], args->slot[4], args->slot[5], nullptr);
 }
 

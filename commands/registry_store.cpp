@@ -1,6 +1,7 @@
 #include "registry_store.h"
 
 #include <algorithm>
+#include <functional>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -134,6 +135,29 @@ opal_exit_t default_config_id(HKEY video, const std::string& level, uint32_t* id
   return EXIT_OK;
 }
 
+// Calls `found` with each display-class instance of the Lumagraph driver
+// (0000 to 0003) until it returns false. Instances need not be numbered
+// without gaps: a missing one is passed over; any other failure writes its
+// text and gives 8.
+opal_exit_t walk_driver_instances(const std::function<bool(const char* name, HKEY instance)>& found) {
+  Key cls;
+  LSTATUS rc = open_read(HKEY_LOCAL_MACHINE, kDisplayClassKey, &cls.h);
+  if (rc != ERROR_SUCCESS) return registry_failure(rc);
+  for (int i = 0; i < kInstances; ++i) {
+    char name[8];
+    std::snprintf(name, sizeof name, "000%d", i);
+    Key instance;
+    rc = open_read(cls.h, name, &instance.h);
+    if (rc == ERROR_FILE_NOT_FOUND) continue;
+    if (rc != ERROR_SUCCESS) return registry_failure(rc);
+    char desc[kRegTextSize];
+    if (read_text(instance.h, "DriverDesc", desc, sizeof desc) != ERROR_SUCCESS || !is_lumagraph_instance(desc))
+      continue;
+    if (!found(name, instance.h)) break;
+  }
+  return EXIT_OK;
+}
+
 // "Name" and "PortOrder", in any letter case, are texts.
 bool is_text_param(const char* param) {
   for (const char* name : {"Name", "PortOrder"})
@@ -155,26 +179,14 @@ opal_exit_t get_video_key_path(char* path, size_t size) {
 }
 
 opal_exit_t find_inf_path(char* inf, size_t size) {
-  Key cls;
-  LSTATUS rc = open_read(HKEY_LOCAL_MACHINE, kDisplayClassKey, &cls.h);
-  if (rc != ERROR_SUCCESS) return registry_failure(rc);
-  for (int i = 0; i < kInstances; ++i) {
-    char name[8];
-    std::snprintf(name, sizeof name, "000%d", i);
-    Key instance;
-    rc = open_read(cls.h, name, &instance.h);
-    if (rc == ERROR_FILE_NOT_FOUND) continue;  // instances need not be numbered without gaps
-    if (rc != ERROR_SUCCESS) {
-      print_error_text(static_cast<uint32_t>(rc));
-      break;
-    }
-    char desc[kRegTextSize];
-    if (read_text(instance.h, "DriverDesc", desc, sizeof desc) != ERROR_SUCCESS || !is_lumagraph_instance(desc))
-      continue;
-    rc = read_text(instance.h, "InfPath", inf, size);
-    return rc == ERROR_SUCCESS ? EXIT_OK : registry_failure(rc);
-  }
-  return EXIT_REGISTRY_ERROR;
+  LSTATUS rc = ERROR_FILE_NOT_FOUND;
+  opal_exit_t walked = walk_driver_instances([&](const char*, HKEY instance) {
+    rc = read_text(instance, "InfPath", inf, size);
+    return false;  // the first instance of the driver names the file
+  });
+  if (rc == ERROR_SUCCESS) return EXIT_OK;
+  if (walked != EXIT_OK || rc == ERROR_FILE_NOT_FOUND) return EXIT_REGISTRY_ERROR;
+  return registry_failure(rc);
 }
 
 void format_reg_data(DWORD type, const BYTE* data, DWORD size, char* text, size_t text_size) {
@@ -270,23 +282,11 @@ bool dump_registry_key(const char* title, HKEY key) {
 }
 
 opal_exit_t dump_display_instances() {
-  Key cls;
-  LSTATUS rc = open_read(HKEY_LOCAL_MACHINE, kDisplayClassKey, &cls.h);
-  if (rc != ERROR_SUCCESS) return registry_failure(rc);
-  for (int i = 0; i < kInstances; ++i) {
-    char name[8];
-    std::snprintf(name, sizeof name, "000%d", i);
-    Key instance;
-    rc = open_read(cls.h, name, &instance.h);
-    if (rc == ERROR_FILE_NOT_FOUND) continue;
-    if (rc != ERROR_SUCCESS) return registry_failure(rc);
-    char desc[kRegTextSize];
-    if (read_text(instance.h, "DriverDesc", desc, sizeof desc) != ERROR_SUCCESS || !is_lumagraph_instance(desc))
-      continue;
+  return walk_driver_instances([](const char* name, HKEY instance) {
     std::string title = std::string("HKLM\\") + kDisplayClassKey + "\\" + name;
-    dump_registry_key(title.c_str(), instance.h);
-  }
-  return EXIT_OK;
+    dump_registry_key(title.c_str(), instance);
+    return true;
+  });
 }
 
 opal_exit_t reg_param_access(RegAccess mode, uint32_t config_id, uint32_t port, const char* subkey,
