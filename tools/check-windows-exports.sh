@@ -43,6 +43,13 @@ if [ ! -f "$simlib" ]; then
 elif [ "$(exports "$simlib" | tr '\n' ' ')" != "bootup_sequence test_change_display_settings test_escape " ]; then
   echo "test_mini_dll.dll ($triple) exports" $(exports "$simlib") "instead of its three entries" >&2; status=1
 fi
+# The carried DirectX setup library exports its one entry undecorated.
+dsetup="$bin/../dsetup/Dsetup.dll"
+if [ ! -f "$dsetup" ]; then
+  echo "Dsetup.dll ($triple) was not built" >&2; status=1
+elif [ "$(exports "$dsetup" | tr '\n' ' ')" != "DirectXSetupGetVersion " ]; then
+  echo "Dsetup.dll ($triple) exports" $(exports "$dsetup") "instead of DirectXSetupGetVersion" >&2; status=1
+fi
 if [ ! -f "$bin/hwpeek.sys" ]; then
   echo "hwpeek.sys ($triple) was not built" >&2; status=1
 elif ! "$objdump" -p "$bin/hwpeek.sys" | grep -q '^Subsystem.*(NT native)'; then
@@ -62,7 +69,7 @@ for f in "$bin/luma_qrt.exe" "$bin/lumainfo.dll"; do
 done
 
 system_dlls='^(kernel32|user32|gdi32|advapi32|shlwapi|ole32|oleaut32|ws2_32|msvcrt|ntoskrnl|hal)\.(dll|exe)$'
-for f in "$bin"/*.dll "$bin"/*.exe "$bin"/*.sys "$simlib"; do
+for f in "$bin"/*.dll "$bin"/*.exe "$bin"/*.sys "$simlib" "$dsetup"; do
   [ -e "$f" ] || continue
   for dll in $("$objdump" -p "$f" | sed -n 's/^[[:space:]]*DLL Name: //p'); do
     if ! printf '%s\n' "$dll" | tr 'A-Z' 'a-z' | grep -Eq "$system_dlls"; then
