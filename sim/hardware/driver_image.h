@@ -2,7 +2,7 @@
 // generated blob that names the driver and carries a checksum, so the
 // service manager can tell it from a missing, truncated or foreign file.
 #pragma once
-#include "sim/image_blob.h"
+#include "image_blob.h"
 
 namespace sim {
 

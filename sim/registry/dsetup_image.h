@@ -2,7 +2,7 @@
 // loader recognises it when a program loads the written-out file by path,
 // and its DirectXSetupGetVersion answers from the simulated registry.
 #pragma once
-#include "sim/image_blob.h"
+#include "image_blob.h"
 
 namespace sim {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "commands/command_table.h"
+#include "core/command_table.h"
 #include "commands/handlers.h"
 #include "commands/inventory.h"
 #include "dsetup/directx_version.h"

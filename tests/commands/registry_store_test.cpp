@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "commands/command_table.h"
+#include "core/command_table.h"
 #include "commands/handlers.h"
 #include "commands/registry_store.h"
 #include "oal/oal.h"
@@ -405,15 +405,26 @@ TEST_F(RegistryStoreTest, UnterminatedTextsAreReadWithinTheirStoredSize) {
 }
 
 TEST(RegistryHandlers, RefuseANullRecordAndGiveTheirHelp) {
-  for (cmd_handler_t h : {cmd_get_reg_info, cmd_get_reg_value, cmd_set_reg_value, cmd_del_reg, cmd_get_config_id,
-                          cmd_set_config_id, cmd_get_inf_file, cmd_get_directx_version, cmd_get_all_software})
-    EXPECT_EQ(h(nullptr), EXIT_INVALID_PARAM_ERROR);
-  cmd_args_t args{};
-  args.help = 1;
-  ASSERT_EQ(cmd_get_reg_value(&args), EXIT_OK);
-  ASSERT_EQ(args.count, 6);
-  EXPECT_STREQ(args.slot[0], "get_reg_value 0/config_id 0/All subkey param");
-  EXPECT_STREQ(args.slot[5], "\t The parameter whose value needs to be obtained");
+  // Through the joined table, as a deliverable runs them: all ten registry
+  // and inventory commands are carried.
+  int32_t n = 0;
+  cmd_entry_t* t = get_command_table(&n);
+  int rows = 0;
+  for (int32_t i = 0; i < n; ++i) {
+    const CommandInfo* info = find_command_info(t[i].id);
+    if (!info || info->group != CommandGroup::RegistryInventory) continue;
+    ++rows;
+    EXPECT_EQ(t[i].handler(nullptr), EXIT_INVALID_PARAM_ERROR) << t[i].name;
+    if (t[i].id != CMD_GET_REG_VALUE) continue;
+    cmd_args_t args{};
+    args.help = 1;
+    ASSERT_EQ(t[i].handler(&args), EXIT_OK);
+    ASSERT_EQ(args.count, 6);
+    EXPECT_STREQ(args.slot[0], "get_reg_value 0/config_id 0/All subkey param");
+    EXPECT_STREQ(args.slot[5], "\t The parameter whose value needs to be obtained");
+  }
+  EXPECT_EQ(rows, 10);
+  release_command_table();
 }
 
 }  // namespace
