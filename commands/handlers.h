@@ -11,5 +11,16 @@ opal_exit_t cmd_get_os_name(cmd_args_t* args);
 opal_exit_t cmd_get_sys_mem(cmd_args_t* args);
 opal_exit_t cmd_wait(cmd_args_t* args);
 
+// Registry configuration store
+opal_exit_t cmd_get_reg_info(cmd_args_t* args);
+opal_exit_t cmd_get_reg_value(cmd_args_t* args);
+opal_exit_t cmd_set_reg_value(cmd_args_t* args);
+opal_exit_t cmd_del_reg(cmd_args_t* args);
+opal_exit_t cmd_get_config_id(cmd_args_t* args);
+opal_exit_t cmd_set_config_id(cmd_args_t* args);
+
 // System inventory
+opal_exit_t cmd_get_inf_file(cmd_args_t* args);
+opal_exit_t cmd_get_directx_version(cmd_args_t* args);
+opal_exit_t cmd_get_all_software(cmd_args_t* args);
 opal_exit_t cmd_get_win_modes(cmd_args_t* args);

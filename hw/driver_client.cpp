@@ -153,8 +153,8 @@ bool start_driver_service(const char* image_path) {
   return started;
 }
 
-bool write_resource_to_file(HRSRC resource, const char* file_name) {
-  return write_module_resource(oal::GetModuleHandleA(nullptr), resource, file_name);
+bool write_resource_to_file(HRSRC resource, const char* file_name, HMODULE module) {
+  return write_module_resource(module ? module : oal::GetModuleHandleA(nullptr), resource, file_name);
 }
 
 bool open_driver_device(HANDLE* device) {

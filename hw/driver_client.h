@@ -25,7 +25,8 @@ bool os_initialize(uint8_t install);
 bool remove_driver();
 void stop_driver_service();
 bool start_driver_service(const char* image_path);
-bool write_resource_to_file(HRSRC resource, const char* file_name);
+// Writes a resource of `module` (the program when null) to a file.
+bool write_resource_to_file(HRSRC resource, const char* file_name, HMODULE module = nullptr);
 bool open_driver_device(HANDLE* device);
 bool driver_ioctl(uint32_t code, uint32_t in_size, void* in, uint32_t out_size, void* out);
 // The same, and false when the driver answers with fewer bytes than asked.

@@ -327,6 +327,30 @@ LUMA_API uint8_t opal_color_channel(uint32_t word, uint32_t channel);
 /* Frames per second of a finished video rendering record; 0 when no time passed. */
 LUMA_API double opal_video_fps_rate(const opal_video_fps_t* info);
 
+/* ---- Registry configuration of the display driver ----------------------- */
+
+/* Size of the value text opal_get_reg_value fills. */
+#define OPAL_REG_VALUE_SIZE 256
+/* Registry types opal_get_reg_value reports. */
+#define OPAL_REG_SZ 1u
+#define OPAL_REG_DWORD 4u
+
+/* One parameter of driver configuration `config_id` (0: the default
+   configuration). Port 0 is the configuration's general key; any other
+   port is that port's `subkey`. "Name" and "PortOrder" are texts, every
+   other parameter a 32-bit number, read back as decimal text. Results: 0,
+   5 for a missing or unreadable argument, 8 for a registry failure. */
+LUMA_API opal_exit_t opal_get_reg_value(uint32_t config_id, uint32_t port, const char* subkey,
+                                        const char* param, char* value, uint32_t* type);
+LUMA_API opal_exit_t opal_set_reg_value(uint32_t config_id, uint32_t port, const char* subkey,
+                                        const char* param, const char* new_value);
+/* Deletes a value of the key `key_path` below the driver's video key, or
+   with no value name the key and everything below it. */
+LUMA_API opal_exit_t opal_del_reg(const char* key_path, const char* value_name);
+/* The default configuration id ("ConfigId"). */
+LUMA_API opal_exit_t opal_get_config_id(uint32_t* id);
+LUMA_API opal_exit_t opal_set_config_id(uint32_t id);
+
 #ifdef __cplusplus
 }
 #endif

@@ -131,7 +131,10 @@ void Machine::start(std::optional<Profile> profile, const std::string& profile_e
     fault_ = "simulated machine: " + m.last_error();
     return;
   }
-  if (!make_directories(host_path(windows_dir()), error)) {
+  // The Windows folder, its INF folder and the temporary folder exist on
+  // every machine.
+  if (!make_directories(host_path(windows_dir() + "\\inf"), error) ||
+      !make_directories(host_path(windows_dir() + "\\Temp"), error)) {
     fault_ = "simulated machine: " + error;
     return;
   }

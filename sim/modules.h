@@ -19,6 +19,12 @@ SIM_API void register_system_export(const char* module, const char* entry, FARPR
 SIM_API void register_resource(const void* anchor, const char* type, const char* name,
                                const void* data, size_t size);
 
+// A library that the machine answers itself when a program loads a file
+// holding its image by path: `recognise` tells the image from any other
+// file; the entries are the exports registered for `module`.
+using ImageRecogniser = bool (*)(const void* data, size_t size);
+SIM_API void register_image_module(const char* module, ImageRecogniser recognise);
+
 // The host file name of a shared library asked for as "name.dll".
 SIM_API std::string shared_library_file(const std::string& dll_name);
 

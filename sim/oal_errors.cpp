@@ -31,6 +31,8 @@ const SystemText kSystemTexts[] = {
     {ERROR_MOD_NOT_FOUND, "The specified module could not be found."},
     {ERROR_PROC_NOT_FOUND, "The specified procedure could not be found."},
     {ERROR_BAD_PATHNAME, "The specified path is invalid."},
+    {ERROR_BUFFER_OVERFLOW, "The file name is too long."},
+    {ERROR_DIRECTORY, "The directory name is invalid."},
     {ERROR_ALREADY_EXISTS, "Cannot create a file when that file already exists."},
     {ERROR_MORE_DATA, "More data is available."},
     {ERROR_NO_MORE_ITEMS, "No more data is available."},

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <map>
 
@@ -238,6 +239,79 @@ UINT GetWindowsDirectoryA(LPSTR buffer, UINT size) {
   if (!buffer || size < dir.size() + 1) return static_cast<UINT>(dir.size() + 1);
   std::memcpy(buffer, dir.c_str(), dir.size() + 1);
   return static_cast<UINT>(dir.size());
+}
+
+DWORD GetFileSize(HANDLE file, LPDWORD size_high) {
+  auto* f = sim::lookup<sim::File>(file);
+  struct stat st {};
+  if (!f || ::fstat(f->fd, &st) != 0) {
+    sim::set_last_error(ERROR_INVALID_HANDLE);
+    return INVALID_FILE_SIZE;
+  }
+  auto size = static_cast<unsigned long long>(st.st_size);
+  if (size_high) *size_high = static_cast<DWORD>(size >> 32);
+  // As on Windows, a size whose low part reads INVALID_FILE_SIZE is told
+  // from a failure only by the last error.
+  sim::set_last_error(ERROR_SUCCESS);
+  return static_cast<DWORD>(size);
+}
+
+DWORD GetTempPathA(DWORD size, LPSTR buffer) {
+  std::string dir = sim::Machine::get().windows_dir() + "\\Temp\\";
+  if (!buffer || size < dir.size() + 1) return static_cast<DWORD>(dir.size() + 1);
+  std::memcpy(buffer, dir.c_str(), dir.size() + 1);
+  return static_cast<DWORD>(dir.size());
+}
+
+UINT GetTempFileNameA(LPCSTR path, LPCSTR prefix, UINT unique, LPSTR temp_file_name) {
+  auto& m = sim::Machine::get();
+  if (!sim::usable(m, path)) return 0;
+  if (!temp_file_name) {
+    sim::set_last_error(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  std::string dir = path;
+  if (dir.back() != '\\' && dir.back() != '/') dir += '\\';
+  std::string head = std::string(prefix ? prefix : "").substr(0, 3);
+  auto name_of = [&](unsigned n) {
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "%X", n & 0xFFFF);
+    return dir + head + hex + ".tmp";
+  };
+  if (unique) {
+    std::string name = name_of(unique);
+    if (name.size() >= MAX_PATH) {
+      sim::set_last_error(ERROR_BUFFER_OVERFLOW);
+      return 0;
+    }
+    std::memcpy(temp_file_name, name.c_str(), name.size() + 1);
+    return unique & 0xFFFF;
+  }
+  // Numbers count on from a per-process start; 0 is never a file's number.
+  static unsigned counter = static_cast<unsigned>(::getpid());
+  for (unsigned tries = 0; tries < 0x10000; ++tries) {
+    unsigned n = ++counter & 0xFFFF;
+    if (!n) continue;
+    std::string name = name_of(n);
+    if (name.size() >= MAX_PATH) {
+      sim::set_last_error(ERROR_BUFFER_OVERFLOW);
+      return 0;
+    }
+    if (sim::denied(m, name.c_str())) continue;
+    std::string host = m.host_path(name);
+    int fd = ::open(host.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd >= 0) {
+      ::close(fd);
+      std::memcpy(temp_file_name, name.c_str(), name.size() + 1);
+      return n;
+    }
+    if (errno != EEXIST) {
+      sim::set_last_error(errno == ENOENT ? ERROR_DIRECTORY : sim::error_from_errno(errno, host));
+      return 0;
+    }
+  }
+  sim::set_last_error(ERROR_FILE_EXISTS);
+  return 0;
 }
 
 FILE* fopen(const char* path, const char* mode) {

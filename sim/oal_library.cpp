@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <vector>
@@ -82,6 +83,27 @@ const void* program_base() {
 
 bool exists(const std::string& path) { return access(path.c_str(), R_OK) == 0; }
 
+std::vector<std::pair<std::string, ImageRecogniser>>& image_modules() {
+  static std::vector<std::pair<std::string, ImageRecogniser>> list;
+  return list;
+}
+
+// The module whose image the file at `host` holds, or empty. Images are
+// small; a large file is no image the machine knows.
+std::string recognised_image(const std::string& host) {
+  if (image_modules().empty()) return "";
+  FILE* f = std::fopen(host.c_str(), "rb");
+  if (!f) return "";
+  std::vector<char> data(1 << 16);
+  size_t n = std::fread(data.data(), 1, data.size(), f);
+  bool whole = std::fgetc(f) == EOF;
+  std::fclose(f);
+  if (!whole) return "";
+  for (auto& [module, recognise] : image_modules())
+    if (recognise(data.data(), n)) return module;
+  return "";
+}
+
 }  // namespace
 
 void register_system_export(const char* module, const char* entry, FARPROC address) {
@@ -101,6 +123,11 @@ void register_resource(const void* anchor, const char* type, const char* name, c
       path = canonical(info.dli_fname);
   }
   resources().push_back({path, resource_key(type), resource_key(name), data, size});
+}
+
+void register_image_module(const char* module, ImageRecogniser recognise) {
+  image_modules().emplace_back(lower(module), recognise);
+  system_exports()[lower(module)];
 }
 
 std::string shared_library_file(const std::string& dll_name) {
@@ -138,6 +165,12 @@ HMODULE LoadLibraryA(LPCSTR name) {
   std::vector<std::string> candidates;
   if (std::strchr(name, '\\') || std::strchr(name, '/')) {
     std::string dir = m.host_path(name);
+    std::string image = sim::recognised_image(dir);
+    if (!image.empty()) {
+      module->name = image;
+      module->path = sim::canonical(dir);
+      return sim::make_handle(std::move(module));
+    }
     candidates.push_back(dir.substr(0, dir.find_last_of('/') + 1) + file);
   } else {
     candidates.push_back(program.substr(0, program.find_last_of('/') + 1) + file);

@@ -3,8 +3,8 @@
 # - lumainfo.dll exports every LUMA_API function of include/lumainfo.h by
 #   its undecorated name, and nothing that the header does not declare;
 # - test_mini_dll.dll exports its three entries, hwpeek.sys is a native
-#   image, and luma_qrt.exe, luma_cli.exe and lumainfo.dll carry it as
-#   "HWPEEKDEV";
+#   image, and luma_qrt.exe, luma_cli.exe and lumainfo.dll carry it as "HWPEEKDEV" and
+#   the DirectX setup library as "dsetup";
 # - every program and library imports only system DLLs (the compiler's
 #   runtime is linked in), so they run on a bare Windows; test programs may
 #   also import lumainfo.dll.
@@ -44,6 +44,13 @@ if [ ! -f "$simlib" ]; then
 elif [ "$(exports "$simlib" | tr '\n' ' ')" != "bootup_sequence test_change_display_settings test_escape " ]; then
   echo "test_mini_dll.dll ($triple) exports" $(exports "$simlib") "instead of its three entries" >&2; status=1
 fi
+# The carried DirectX setup library exports its one entry undecorated.
+dsetup="$bin/../dsetup/Dsetup.dll"
+if [ ! -f "$dsetup" ]; then
+  echo "Dsetup.dll ($triple) was not built" >&2; status=1
+elif [ "$(exports "$dsetup" | tr '\n' ' ')" != "DirectXSetupGetVersion " ]; then
+  echo "Dsetup.dll ($triple) exports" $(exports "$dsetup") "instead of DirectXSetupGetVersion" >&2; status=1
+fi
 if [ ! -f "$bin/hwpeek.sys" ]; then
   echo "hwpeek.sys ($triple) was not built" >&2; status=1
 elif ! "$objdump" -p "$bin/hwpeek.sys" | grep -q '^Subsystem.*(NT native)'; then
@@ -52,15 +59,18 @@ fi
 for f in "$bin/luma_qrt.exe" "$bin/luma_cli.exe" "$bin/lumainfo.dll"; do
   # The driver image rides along as the resource "HWPEEKDEV" 101.
   "$triple-objcopy" -O binary -j .rsrc "$f" "$bin/.rsrc" 2>/dev/null || : > "$bin/.rsrc"
-  found=$(tr -d '\000' < "$bin/.rsrc" | grep -ac HWPEEKDEV || true)
+  # So does the DirectX setup library, as "dsetup" 104.
+  for resource in HWPEEKDEV DSETUP; do
+    found=$(tr -d '\000' < "$bin/.rsrc" | grep -ac "$resource" || true)
+    if [ "$found" -eq 0 ]; then
+      echo "$(basename "$f") ($triple) does not carry the resource $resource" >&2; status=1
+    fi
+  done
   rm -f "$bin/.rsrc"
-  if [ "$found" -eq 0 ]; then
-    echo "$(basename "$f") ($triple) does not carry the resource HWPEEKDEV" >&2; status=1
-  fi
 done
 
 system_dlls='^(kernel32|user32|gdi32|advapi32|shlwapi|ole32|oleaut32|ws2_32|msvcrt|ntoskrnl|hal)\.(dll|exe)$'
-for f in "$bin"/*.dll "$bin"/*.exe "$bin"/*.sys "$simlib"; do
+for f in "$bin"/*.dll "$bin"/*.exe "$bin"/*.sys "$simlib" "$dsetup"; do
   [ -e "$f" ] || continue
   for dll in $("$objdump" -p "$f" | sed -n 's/^[[:space:]]*DLL Name: //p'); do
     # A test program may load lumainfo.dll, as the library's users do.
@@ -76,5 +86,5 @@ done
 # The console tool links no hardware handler but read_mmio_regs.
 NM="$triple-nm" "$(dirname "$0")/check-command-tables.sh" "$bin/luma_qrt.exe" "$bin/lumainfo.dll" >/dev/null || status=1
 
-[ $status -eq 0 ] && echo "$triple: lumainfo.dll exports $(printf '%s\n' "$have" | wc -l) functions by undecorated name; test_mini_dll.dll its three entries; hwpeek.sys is a native image carried by luma_qrt.exe, luma_cli.exe and lumainfo.dll; all binaries need system DLLs only"
+[ $status -eq 0 ] && echo "$triple: lumainfo.dll exports $(printf '%s\n' "$have" | wc -l) functions by undecorated name; test_mini_dll.dll its three entries; hwpeek.sys is a native image carried by luma_qrt.exe, luma_cli.exe and lumainfo.dll with Dsetup.dll; all binaries need system DLLs only"
 exit $status

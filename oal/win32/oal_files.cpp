@@ -21,6 +21,11 @@ BOOL MoveFileA(LPCSTR from, LPCSTR to) { return ::MoveFileA(from, to); }
 BOOL DeleteFileA(LPCSTR path) { return ::DeleteFileA(path); }
 BOOL CopyFileA(LPCSTR from, LPCSTR to, BOOL fail_if_exists) { return ::CopyFileA(from, to, fail_if_exists); }
 UINT GetWindowsDirectoryA(LPSTR buffer, UINT size) { return ::GetWindowsDirectoryA(buffer, size); }
+DWORD GetFileSize(HANDLE file, LPDWORD size_high) { return ::GetFileSize(file, size_high); }
+DWORD GetTempPathA(DWORD size, LPSTR buffer) { return ::GetTempPathA(size, buffer); }
+UINT GetTempFileNameA(LPCSTR path, LPCSTR prefix, UINT unique, LPSTR temp_file_name) {
+  return ::GetTempFileNameA(path, prefix, unique, temp_file_name);
+}
 
 FILE* fopen(const char* path, const char* mode) { return std::fopen(path, mode); }
 FILE* freopen(const char* path, const char* mode, FILE* stream) { return std::freopen(path, mode, stream); }

@@ -117,3 +117,10 @@ class = 0x0C0320
 [gmbus]
 latency = 2
 sdvo_pending_reads = 1
+
+# The Lumagraph driver is installed; the DirectX of the machine.
+[driver_install]
+inf = oem5.inf
+
+[registry HKLM\SOFTWARE\Microsoft\DirectX]
+Version = 4.08.02.0902

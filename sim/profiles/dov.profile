@@ -128,3 +128,33 @@ Version = VARNEL - 42302e31
 ReleaseDate = 20060314000000.000000+000
 SMBIOSPresent = bool:true
 SMBIOSBIOSVersion = 6.00 PG
+
+# The Lumagraph driver is installed (its registry keys and INF file) as the
+# second display adapter instance; the first is another vendor's.
+[driver_install]
+inf = oem3.inf
+instance = 1
+
+[registry HKLM\SYSTEM\CurrentControlSet\Control\Class\{4d36e968-e325-11ce-bfc1-08002be10318}\0000]
+DriverDesc = Generic Graphics Inc. VGA Adapter
+InfPath = display.inf
+ProviderName = Generic Graphics Inc.
+
+[registry HKLM\SOFTWARE\Microsoft\DirectX]
+Version = 4.09.00.0904
+InstalledVersion = hex:00,00,00,09,00,00,00,00
+
+# Installed software, in mixed letter case; Connection Manager has no name
+# to show.
+[registry HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\WinZip]
+DisplayName = WinZip
+[registry HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\{AC76BA86-7AD7-1033-7B44-A70500000002}]
+DisplayName = Adobe Reader 7.0.5
+[registry HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\NETFX11]
+DisplayName = microsoft .NET Framework 1.1
+[registry HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\7-Zip]
+DisplayName = 7-Zip 4.42
+[registry HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Connection Manager]
+SystemComponent = dword:1
+[registry HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\KB896358]
+DisplayName = Windows XP Hotfix - KB896358

@@ -138,3 +138,10 @@ sdvo_pending_reads = 1
 0x6101C = 0xD306101C
 0x61140 = 0xD3061140
 0x71008 = 0xD3071008
+
+# The Lumagraph driver is installed; the DirectX of the machine.
+[driver_install]
+inf = oem8.inf
+
+[registry HKLM\SOFTWARE\Microsoft\DirectX]
+Version = 4.09.00.0904

@@ -258,6 +258,14 @@ void Registry::seed() {
   auto add_value = [&](const std::string& path, const RegValue& v) {
     batch[value_key(path, v.name)] = std::to_string(v.type) + "|" + to_hex(v.data) + "|" + v.name;
   };
+  // The driver's installation first, so that the profile's own keys may
+  // change what it wrote. An INF file that could not be written shows when
+  // the toolkit reads it.
+  std::string install_error;
+  install_driver(machine_, [&](const std::string& path, const RegValue* v) {
+    add_key(path);
+    if (v) add_value(path, *v);
+  }, install_error);
   const Profile& p = machine_.profile();
   std::optional<std::string> cpu_key = canonical(kCpuKey);
   std::map<std::string, RegValue> cpu = host_cpu_values();

@@ -17,6 +17,7 @@
 //   registry_read  = HKLM\path\value  reading that value is denied
 //   registry_write = HKLM\path        changing the key's values is denied
 #pragma once
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -70,5 +71,13 @@ class Registry : public Part {
 
 // Parses a profile value text; false with `error` when it is malformed.
 bool parse_reg_value(const std::string& text, RegValue& value, std::string& error);
+
+// Adds a key (value null) or a value of a key to the registry being seeded.
+using RegistryAdder = std::function<void(const std::string& path, const RegValue* value)>;
+// What the Lumagraph driver's installation leaves on a machine whose
+// profile installs it (section [driver_install]): its registry keys through
+// `add`, and its INF file in the Windows folder. False with `error` when the
+// file could not be written.
+bool install_driver(Machine& machine, const RegistryAdder& add, std::string& error);
 
 }  // namespace sim

@@ -64,6 +64,53 @@ TEST_F(ReportToolTest, AutomaticRunReportsEveryAllCommandInTableOrder) {
   EXPECT_EQ(r.log.find('\033'), std::string::npos);  // no colour codes in a log
 }
 
+TEST_F(ReportToolTest, AutomaticRunReportsTheRegistryAndTheSoftwareSide) {
+  ToolRun r = run({});
+  ASSERT_EQ(r.status, 0) << r.console;
+  const std::string blocks[] = {
+      "Function: GET_REG_INFO\n\nHKLM\\SYSTEM\\CurrentControlSet\\Control\\Class\\"
+      "{4d36e968-e325-11ce-bfc1-08002be10318}\\0001\n\nVALUE NAME                  DATA\n",
+      "\n\nFunction: GET_REG_INFO, Exit Code: EXIT_OK\n\t============================\n"
+      "Function: GET_DIRECTX_VERSION\nDirectX Version                                 : 9c\n\n\n"
+      "Function: GET_DIRECTX_VERSION, Exit Code: EXIT_OK\n\t============================\n"
+      "Function: GET_ALL_SOFTWARE\n7-Zip 4.42\nAdobe Reader 7.0.5\nmicrosoft .NET Framework 1.1\n"
+      "Varnel Lumagraph Graphics Driver\nWindows XP Hotfix - KB896358\nWinZip\n\n\n"
+      "Function: GET_ALL_SOFTWARE, Exit Code: EXIT_OK\n\t============================\n",
+  };
+  for (const auto& block : blocks) EXPECT_NE(r.log.find(block), std::string::npos) << block << "\n---\n" << r.log;
+  // In table order after the display and system commands; the INF file is
+  // not part of the automatic report.
+  EXPECT_LT(r.log.find("Function: GET_DISP_PORT_MAPPING\n"), r.log.find("Function: GET_REG_INFO\n"));
+  EXPECT_EQ(r.log.find("GET_INF_FILE"), std::string::npos);
+}
+
+TEST_F(ReportToolTest, RegistryChangesCarryOverToTheNextRun) {
+  ToolRun first = script("set_reg_value 2 5 General Edid 0x20\nset_config_id 2\ndel_reg All\\3\nquit\n");
+  EXPECT_NE(first.log.find("\nULTSUMMARY 3 0\n"), std::string::npos) << first.log;
+  ToolRun second = script("get_reg_value 0 5 General Edid\nget_config_id\nget_reg_value 3 0 x Name\nquit\n");
+  EXPECT_NE(second.log.find("Function: GET_REG_VALUE\nValue                                           : 0x20\n"
+                            "Type                                            : DWORD\n"),
+            std::string::npos)
+      << second.log;
+  EXPECT_NE(second.log.find("Default Configuration id                        : 2\n"), std::string::npos);
+  EXPECT_NE(second.log.find("Function: GET_REG_VALUE\nThe system cannot find the file specified.\r\n\n"
+                            "Function: GET_REG_VALUE, Exit Code: EXIT_REGISTRY_ERROR\n"),
+            std::string::npos)
+      << second.log;
+  EXPECT_NE(second.log.find("\nULTSUMMARY 2 1\n"), std::string::npos);
+}
+
+TEST_F(ReportToolTest, AutomaticRunWithoutTheDriverReportsTheRegistryError) {
+  profile_ = "dov-nodriver";
+  ToolRun r = run({});
+  ASSERT_EQ(r.status, 0) << r.console;
+  EXPECT_NE(r.log.find("Function: GET_REG_INFO\nThe system cannot find the file specified.\r\n\n"
+                       "Function: GET_REG_INFO, Exit Code: EXIT_REGISTRY_ERROR\n"),
+            std::string::npos)
+      << r.log;
+  EXPECT_NE(r.log.find("Function: GET_DIRECTX_VERSION, Exit Code: EXIT_OK"), std::string::npos);
+}
+
 TEST_F(ReportToolTest, HelpOptionsPrintUsageInAnyLetterCase) {
   for (const char* option : {"/?", "--help", "--HELP", "--Help"}) {
     ToolRun r = run({option});

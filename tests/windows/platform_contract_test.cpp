@@ -163,6 +163,47 @@ TEST(Libraries, LoadResolveAndFailWithTheirCodes) {
   EXPECT_NE(oal::GetModuleHandleA(nullptr), nullptr);
 }
 
+TEST(TemporaryFiles, EachNameIsNewAndCreatedEmpty) {
+  char dir[MAX_PATH + 1] = {};
+  DWORD n = oal::GetTempPathA(sizeof dir, dir);
+  ASSERT_GT(n, 0u);
+  ASSERT_LT(n, sizeof dir);
+  EXPECT_EQ(dir[n - 1], '\\');
+  char tiny[2] = {};
+  EXPECT_EQ(oal::GetTempPathA(sizeof tiny, tiny), n + 1);  // the size needed
+
+  char first[MAX_PATH] = {}, second[MAX_PATH] = {};
+  UINT a = oal::GetTempFileNameA(dir, "lct", 0, first);
+  UINT b = oal::GetTempFileNameA(dir, "lct", 0, second);
+  ASSERT_NE(a, 0u);
+  ASSERT_NE(b, 0u);
+  EXPECT_NE(std::string(first), std::string(second));
+  EXPECT_EQ(std::string(first).rfind(std::string(dir) + "lct", 0), 0u) << first;
+  EXPECT_EQ(read_whole(first), "");
+  HANDLE f = oal::CreateFileA(first, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(f, INVALID_HANDLE_VALUE);
+  DWORD high = 7;
+  EXPECT_EQ(oal::GetFileSize(f, &high), 0u);
+  EXPECT_EQ(high, 0u);
+  DWORD written = 0;
+  ASSERT_TRUE(oal::WriteFile(f, "12345", 5, &written, nullptr));
+  EXPECT_EQ(oal::GetFileSize(f, nullptr), 5u);
+  oal::CloseHandle(f);
+  EXPECT_EQ(oal::GetFileSize(INVALID_HANDLE_VALUE, nullptr), INVALID_FILE_SIZE);
+  EXPECT_TRUE(oal::DeleteFileA(first));
+  EXPECT_TRUE(oal::DeleteFileA(second));
+  std::string nowhere = windows_dir() + "\\luma-no-such-folder";
+  EXPECT_EQ(oal::GetTempFileNameA(nowhere.c_str(), "lct", 0, first), 0u);
+}
+
+TEST(Libraries, TheModuleHoldingAnAddressIsTheProgram) {
+  HMODULE module = nullptr;
+  ASSERT_TRUE(oal::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                                      reinterpret_cast<LPCSTR>(&windows_dir), &module));
+  EXPECT_EQ(module, oal::GetModuleHandleA(nullptr));
+  EXPECT_FALSE(oal::GetModuleHandleExA(0, nullptr, nullptr));
+}
+
 TEST(System, VersionNeedsTheRecordSize) {
   OSVERSIONINFOA info;
   std::memset(&info, 0, sizeof info);

@@ -131,3 +131,48 @@ TEST_F(Registry, ShellDeletesTheWholeTreeAndOpeningItThenFails) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Registry, OpeningForReadingCreatesNothingAndRefusesWrites) {
+  HKEY missing = nullptr;
+  EXPECT_EQ(oal::RegOpenKeyExA(key_, "Missing\\Deeper", 0, KEY_READ, &missing), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(missing, nullptr);
+  DWORD subkeys = 9, values = 9, longest_subkey = 9, longest_name = 9, longest_data = 9;
+  ASSERT_EQ(oal::RegQueryInfoKeyA(key_, nullptr, nullptr, nullptr, &subkeys, &longest_subkey, nullptr, &values,
+                                  &longest_name, &longest_data, nullptr, nullptr),
+            ERROR_SUCCESS);
+  EXPECT_EQ(subkeys, 0u);
+  EXPECT_EQ(values, 0u);
+
+  const char text[] = "twelve bytes";
+  ASSERT_EQ(oal::RegSetValueExA(key_, "LongerName", 0, REG_SZ, reinterpret_cast<const BYTE*>(text), sizeof text),
+            ERROR_SUCCESS);
+  HKEY child = nullptr;
+  ASSERT_EQ(oal::RegCreateKeyExA(key_, "Sub", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &child, nullptr),
+            ERROR_SUCCESS);
+  oal::RegCloseKey(child);
+  // The longest name and data sizes size a reader's buffers. Windows may
+  // count a text's data as stored (two bytes a character), so the data
+  // size is an upper bound.
+  ASSERT_EQ(oal::RegQueryInfoKeyA(key_, nullptr, nullptr, nullptr, &subkeys, &longest_subkey, nullptr, &values,
+                                  &longest_name, &longest_data, nullptr, nullptr),
+            ERROR_SUCCESS);
+  EXPECT_EQ(subkeys, 1u);
+  EXPECT_EQ(longest_subkey, 3u);
+  EXPECT_EQ(values, 1u);
+  EXPECT_EQ(longest_name, 10u);
+  EXPECT_GE(longest_data, sizeof text);
+
+  HKEY reader = nullptr;
+  ASSERT_EQ(oal::RegOpenKeyExA(HKEY_CURRENT_USER, path_.c_str(), 0, KEY_READ, &reader), ERROR_SUCCESS);
+  DWORD one = 1;
+  EXPECT_EQ(oal::RegSetValueExA(reader, "x", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), 4),
+            ERROR_ACCESS_DENIED);
+  EXPECT_EQ(oal::RegDeleteValueA(reader, "LongerName"), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(oal::RegDeleteValueA(key_, "Missing"), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(oal::RegDeleteValueA(key_, "LongerName"), ERROR_SUCCESS);
+  oal::RegCloseKey(reader);
+}
+
+}  // namespace

@@ -13,6 +13,13 @@ BOOL MoveFileA(LPCSTR from, LPCSTR to);
 BOOL DeleteFileA(LPCSTR path);
 BOOL CopyFileA(LPCSTR from, LPCSTR to, BOOL fail_if_exists);
 UINT GetWindowsDirectoryA(LPSTR buffer, UINT size);
+// INVALID_FILE_SIZE with the last error set on failure.
+DWORD GetFileSize(HANDLE file, LPDWORD size_high);
+// The folder for temporary files, with its closing backslash.
+DWORD GetTempPathA(DWORD size, LPSTR buffer);
+// With `unique` 0: creates an empty file "<path>\<prefix>XXXX.tmp" of a name
+// no other file has and returns its number; 0 on failure.
+UINT GetTempFileNameA(LPCSTR path, LPCSTR prefix, UINT unique, LPSTR temp_file_name);
 
 // The C library's fopen/freopen over a Windows path.
 FILE* fopen(const char* path, const char* mode);

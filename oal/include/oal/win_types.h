@@ -48,6 +48,11 @@ typedef HANDLE HRSRC;
 typedef HANDLE HGLOBAL;
 typedef HANDLE HLOCAL;
 typedef intptr_t (*FARPROC)();
+// Calling convention of system entries (the default one off Windows).
+#define WINAPI
+
+#define GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT 0x00000002
+#define GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS 0x00000004
 
 #ifndef TRUE
 #define TRUE 1
@@ -182,6 +187,7 @@ typedef struct _MEMORYSTATUS {
 #define OPEN_ALWAYS 4
 #define FILE_ATTRIBUTE_NORMAL 0x00000080
 #define MAX_PATH 260
+#define INVALID_FILE_SIZE ((DWORD)0xFFFFFFFF)
 
 // Display devices and settings
 #define DISPLAY_DEVICE_ATTACHED_TO_DESKTOP 0x00000001
@@ -256,6 +262,8 @@ typedef struct _MEMORYSTATUS {
 #define ERROR_DEVICE_NOT_CONNECTED 1167L
 #define ERROR_GEN_FAILURE 31L
 #define ERROR_BAD_PATHNAME 161L
+#define ERROR_BUFFER_OVERFLOW 111L
+#define ERROR_DIRECTORY 267L
 
 // Registry, COM and WMI
 typedef int32_t LSTATUS;
