@@ -32,7 +32,7 @@ std::wstring latin1_widen(const std::string& text) {
 
 std::string latin1_narrow(const std::wstring& text) {
   std::string out;
-  for (wchar_t c : text) out += c >= 0 && c <= 0xFF ? static_cast<char>(c) : '?';
+  for (wchar_t c : text) out += static_cast<uint32_t>(c) <= 0xFF ? static_cast<char>(c) : '?';
   return out;
 }
 
