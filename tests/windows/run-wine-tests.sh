@@ -6,7 +6,9 @@
 #     sends it requests, and stops and deletes it;
 #  2. luma_qrt.exe end to end in a fresh folder, with test_mini_dll.dll beside
 #     it when the build has one (simulation mode) and without it, checking
-#     its exit status and its report log.
+#     its exit status and its report log;
+#  3. LUMAGUI.exe driven on a virtual display (tests/windows/run-gui-tests.sh),
+#     its page screenshots left in <build>/gui-screenshots/.
 # Usage: tests/windows/run-wine-tests.sh [build folder]   (default: build-win64)
 set -e
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -70,4 +72,6 @@ if [ -f "$build/simlib/test_mini_dll.dll" ]; then
 else
   echo "FAIL: $build/simlib/test_mini_dll.dll was not built" >&2; failed=1
 fi
+echo "== LUMAGUI.exe on a virtual display"
+"$root/tests/windows/run-gui-tests.sh" "$build" || failed=1
 exit $failed
