@@ -210,6 +210,16 @@ class CPage {
       message(owner, kInternalErrorText);
   }
   bool confirm();
+  // A "Port" box: the display names of `ports`, `selected` chosen.
+  void fill_port_box(int id, const std::vector<uint32_t>& ports, uint32_t selected) {
+    std::vector<std::string> names;
+    int index = -1;
+    for (size_t i = 0; i < ports.size(); ++i) {
+      if (ports[i] == selected) index = static_cast<int>(i);
+      names.push_back(model().working().ports[ports[i]].name);
+    }
+    fill_combo(hwnd_, id, names, index);
+  }
   bool filling_ = false;
   HWND hwnd_ = nullptr;
 
@@ -485,13 +495,7 @@ class CDisplayAttributes : public CPage {
   }
   void fill() override {
     ports_ = model().attribute_ports(port_, &port_);
-    std::vector<std::string> names;
-    int selected = -1;
-    for (size_t i = 0; i < ports_.size(); ++i) {
-      if (ports_[i] == port_) selected = static_cast<int>(i);
-      names.push_back(model().working().ports[ports_[i]].name);
-    }
-    fill_combo(hwnd_, IDC_ATTR_PORT, names, selected);
+    fill_port_box(IDC_ATTR_PORT, ports_, port_);
     show_port();
   }
   void show_port() {
@@ -597,13 +601,7 @@ class CColorCorrection : public CPage {
   }
   void fill() override {
     ports_ = model().colour_ports(port_, &port_);
-    std::vector<std::string> names;
-    int selected = -1;
-    for (size_t i = 0; i < ports_.size(); ++i) {
-      if (ports_[i] == port_) selected = static_cast<int>(i);
-      names.push_back(model().working().ports[ports_[i]].name);
-    }
-    fill_combo(hwnd_, IDC_COLOR_PORT, names, selected);
+    fill_port_box(IDC_COLOR_PORT, ports_, port_);
     fill_sliders();
   }
   void fill_sliders() {

@@ -26,3 +26,4 @@ function(luma_exports_from_def target def)
   target_link_options(${target} PRIVATE "LINKER:--version-script=${script}")
   set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${script})
 endfunction()
+
