@@ -68,11 +68,14 @@ std::wstring wmi_value_text(const VARIANT& v) {
 
 bool WmiClient::connect() {
   if (initialized_) return true;
-  if (FAILED(oal::CoInitializeEx(nullptr, COINIT_MULTITHREADED))) {
+  // A GUI thread may already run single-threaded COM: WMI works there
+  // as well, and that initialisation is not this client's to undo.
+  HRESULT init = oal::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+  if (FAILED(init) && init != RPC_E_CHANGED_MODE) {
     debug("ERROR: Didn't succeed CoInitializeEx\n");
     return false;
   }
-  com_started_ = true;
+  com_started_ = init != RPC_E_CHANGED_MODE;
   // Security is set once per process: when the program (or an earlier
   // client) has already set it, WMI is still usable.
   HRESULT security = oal::CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_NONE,

@@ -4,6 +4,9 @@
  * The exported interface, usable from C and C++. Every operation returns an
  * exit code (OPAL_EXIT_*); tables that the library returns are released
  * only through the library's matching free function.
+ *
+ * lumaui, the GUI's library, exports a subset: include lumaui.h, which
+ * hides (LUMA_UI_ONLY) what that library lacks.
  */
 #ifndef LUMAINFO_H
 #define LUMAINFO_H
@@ -20,11 +23,12 @@
 #define LUMA_API __attribute__((visibility("default")))
 #endif
 
-/* Exports of lumaui alone. */
-#if defined(LUMA_BUILDING_LUMAUI)
-#define LUMAUI_API LUMA_API
-#else
+/* Exports of lumaui alone (the libraries' export lists decide; on Windows
+   nothing is marked for export outside them). */
+#if defined(_WIN32)
 #define LUMAUI_API
+#else
+#define LUMAUI_API LUMA_API
 #endif
 
 #if defined(__GNUC__)
@@ -85,7 +89,9 @@ LUMA_API int writeFormattedMsg(int type, const char* label, const char* format, 
     LUMA_PRINTF(3, 4);
 LUMA_API int writePassFail(const char* label, int result);
 LUMA_API int32_t strprefix(const char* text, const char* prefix);
+#if !defined(LUMA_UI_ONLY)
 LUMA_API uint32_t opal_set_debug_volume(uint32_t level);
+#endif
 
 /* Session and exit codes */
 LUMA_API opal_exit_t opal_open(uint8_t install_driver);
@@ -297,13 +303,17 @@ LUMA_API opal_exit_t opal_get_driver_info(opal_driver_info_t* info);
 LUMA_API opal_exit_t opal_get_port_attributes(uint32_t port, opal_port_attribute_t** table,
                                               uint32_t* count);
 LUMA_API void opal_free_port_attributes(void* table);
+#if !defined(LUMA_UI_ONLY)
 LUMA_API void opal_free_frame_buffer(void* buffer);
+#endif
 LUMA_API opal_exit_t opal_set_port_attributes(uint32_t port, const opal_port_attribute_t* attribute);
 LUMA_API opal_exit_t opal_get_overlay_params(opal_overlay_params_t* params);
 LUMA_API opal_exit_t opal_set_overlay_params(const opal_overlay_params_t* params);
 LUMA_API opal_exit_t opal_get_display_firmware(uint32_t port, uint32_t unused, uint8_t* edid);
+#if !defined(LUMA_UI_ONLY)
 LUMA_API opal_exit_t opal_get_video_fps(uint32_t command, opal_video_fps_t* info);
 LUMA_API opal_exit_t opal_get_golden_htotal(opal_mode_t** input, opal_mode_t** output);
+#endif
 
 /* MMIO registers of the graphics device (device 2), through the register
  * access driver; width 8, 16 or 32. The read returns 0 when it fails; the
@@ -324,8 +334,10 @@ LUMA_API int32_t opal_color_byte_decode(uint8_t byte);
 LUMA_API uint8_t opal_color_byte_encode(int32_t value);
 /* Channel 0 (red), 1 (green) or 2 (blue) of a packed colour word. */
 LUMA_API uint8_t opal_color_channel(uint32_t word, uint32_t channel);
+#if !defined(LUMA_UI_ONLY)
 /* Frames per second of a finished video rendering record; 0 when no time passed. */
 LUMA_API double opal_video_fps_rate(const opal_video_fps_t* info);
+#endif
 
 /* ---- Registry configuration of the display driver ----------------------- */
 

@@ -2,7 +2,7 @@
 # Builds everything and runs the whole test suite: once as built, once under
 # AddressSanitizer and UndefinedBehaviorSanitizer, then the Windows build
 # (cross-built with mingw-w64 for 64 and 32 bits, its tests and the report
-# tool run under wine64). Installs the Debian packages it needs first when
+# tool and the GUI run under wine64). Installs the Debian packages it needs first when
 # they are missing (as root).
 #   --quick   the first pass only
 set -euo pipefail
@@ -16,7 +16,7 @@ for arg in "$@"; do
 done
 
 packages=(cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev)
-[ "$quick" -eq 1 ] || packages+=(g++-mingw-w64 wine64)
+[ "$quick" -eq 1 ] || packages+=(g++-mingw-w64 wine64 xvfb xdotool x11-apps imagemagick)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -46,7 +46,9 @@ struct AttributeDef {
 };
 
 // Attributes of every port, then those of particular ports. A list
-// attribute is followed by its entries (type 2 records, id of the entry).
+// attribute is followed by its entries (type 2 records whose id and value
+// are the entry's number, counted from 1); its current value is the number
+// of the chosen entry.
 const AttributeDef kCommonAttributes[] = {
     {35, 1, "Gamma", 0, 0x202020, 0, 0xFFFFFF},
     {36, 1, "Brightness", 0, 0x808080, 0, 0xFFFFFF},
@@ -54,18 +56,18 @@ const AttributeDef kCommonAttributes[] = {
 };
 const AttributeDef kPanelAttributes[] = {
     {1, 1, "Backlight", 0, 80, 0, 100},
-    {2, 2, "Panel Fitting", 0, 0, 3, 0},
-    {0, 2, "Centered", 0, 0, 0, 0},
-    {1, 2, "Aspect", 0, 1, 0, 0},
-    {2, 2, "Full Screen", 0, 2, 0, 0},
+    {2, 2, "Panel Fitting", 0, 1, 3, 0},
+    {1, 2, "Centered", 0, 1, 0, 0},
+    {2, 2, "Aspect", 0, 2, 0, 0},
+    {3, 2, "Full Screen", 0, 3, 0, 0},
     {3, 3, "Dithering", 0, 1, 0, 1},
     {4, 1, "Panel Power Delay", 0x08, 200, 0, 1000},
 };
 const AttributeDef kTvAttributes[] = {
     {10, 1, "Flicker Filter", 0, 4, 0, 8},
-    {11, 2, "TV Standard", 0, 0, 2, 0},
-    {0, 2, "NTSC", 0, 0, 0, 0},
-    {1, 2, "PAL", 0, 1, 0, 0},
+    {11, 2, "TV Standard", 0, 1, 2, 0},
+    {1, 2, "NTSC", 0, 1, 0, 0},
+    {2, 2, "PAL", 0, 2, 0, 0},
     {12, 4, "Overscan Compensation", 0, 0, 0, 0},
 };
 
@@ -334,7 +336,7 @@ int Driver::escape(int32_t code, int32_t in_size, const void* in, int32_t out_si
         if (a.id != id || (a.type == 2 && a.min == 0 && a.max == 0)) continue;
         if (a.flags & 0x98) return kRefused;
         if ((a.type == 1 || a.type == 3) && (value < a.min || value > a.max)) return kRefused;
-        if (a.type == 2 && value >= a.min) return kRefused;
+        if (a.type == 2 && (value < 1 || value > a.min)) return kRefused;
         set_number("attr." + std::to_string(port) + "." + std::to_string(id), value);
         if (out && out_size >= 4) put32(out, 0, 0);
         return kAnswered;

@@ -127,6 +127,7 @@ const bool kChecked = (sim::register_profile_check("wmi", check_profile), true);
 // Process-wide COM and sockets state.
 struct ComState {
   int inits = 0;
+  DWORD model = COINIT_MULTITHREADED;  // of the first initialisation
   bool security = false;
   int wsa_starts = 0;
   int wsa_error = 0;
@@ -247,9 +248,12 @@ class Locator : public Counted<oal::IWbemLocator> {
 
 namespace oal {
 
-HRESULT CoInitializeEx(void*, DWORD) {
+HRESULT CoInitializeEx(void*, DWORD model) {
   (void)kChecked;
   if (sim::Machine::get().fault() || sim::Machine::get().has_fault("wmi_com_init")) return E_FAIL;
+  // One thread, one threading model: asking for another one changes nothing.
+  if (com().inits > 0 && model != com().model) return RPC_E_CHANGED_MODE;
+  if (com().inits == 0) com().model = model;
   return com().inits++ == 0 ? S_OK : S_FALSE;
 }
 

@@ -320,6 +320,24 @@ TEST_F(WmiClientTest, RefusesBadQueriesAndCanRunAgainAfterClose) {
   EXPECT_TRUE(again.connect());
 }
 
+TEST_F(WmiClientTest, WorksOnAThreadThatRunsSingleThreadedCom) {
+  // A GUI thread: single-threaded COM, set up before the client comes.
+  ASSERT_EQ(oal::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
+  {
+    WmiClient wmi;
+    auto* names = wmi.query(L"Win32_BIOS", L"Name", 0);
+    ASSERT_NE(names, nullptr);
+    EXPECT_EQ(names->size(), 1u);
+    wmi.close();
+  }
+  // The thread's own COM is still there after the client is gone.
+  oal::IWbemLocator* locator = nullptr;
+  EXPECT_EQ(oal::CoCreateWbemLocator(CLSCTX_INPROC_SERVER, &locator), S_OK);
+  if (locator) locator->Release();
+  oal::CoUninitialize();
+  EXPECT_EQ(oal::CoCreateWbemLocator(CLSCTX_INPROC_SERVER, &locator), CO_E_NOTINITIALIZED);
+}
+
 class EdidCommandTest : public SimTest {
  protected:
   void TearDown() override {

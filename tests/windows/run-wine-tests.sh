@@ -6,7 +6,9 @@
 #     sends it requests, and stops and deletes it;
 #  2. luma_qrt.exe and luma_cli.exe end to end in a fresh folder, with
 #     test_mini_dll.dll beside them when the build has one (simulation mode)
-#     and without it, checking their exit status and their report logs.
+#     and without it, checking their exit status and their report logs;
+#  3. LUMAGUI.exe driven on a virtual display (tests/windows/run-gui-tests.sh),
+#     its page screenshots left in <build>/gui-screenshots/.
 # Usage: tests/windows/run-wine-tests.sh [build folder]   (default: build-win64)
 set -e
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -82,4 +84,6 @@ else
 fi
 echo "== luma_cli.exe end to end"
 e2e "luma_cli, real display settings" no luma_cli
+echo "== LUMAGUI.exe on a virtual display"
+"$root/tests/windows/run-gui-tests.sh" "$build" || failed=1
 exit $failed

@@ -1,10 +1,12 @@
 // What the console tool carries: the console command set, no chipset
 // family object.
 #include "commands/handler_tables.h"
+#include "core/msglog.h"
 #include "core/session.h"
 #include "hw/driver_client.h"
 
 extern const CommandSet kCommandSet = {{&display_system_handlers, &registry_inventory_handlers, &console_hardware_handlers}};
+extern const bool kMessagesUngated = false;
 
 const SessionParts& session_parts() {
   static const SessionParts parts = {os_initialize, remove_driver, drv_read_device_id, nullptr, nullptr};
