@@ -18,6 +18,8 @@ done
 packages=(cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev)
 [ "$quick" -eq 1 ] || packages+=(g++-mingw-w64 wine64 xvfb xdotool x11-apps imagemagick)
 missing=()
+# pkg-config builds a program against the installed library in a test.
+packages+=(pkgconf)
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
@@ -45,8 +47,8 @@ if [ "$quick" -eq 0 ]; then
   echo "== build and test under AddressSanitizer and UndefinedBehaviorSanitizer"
   ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     run_pass "$root/build-sanitize" -DLUMA_SANITIZE=ON -DLUMA_BUILD_BENCH=OFF
-  echo "== Windows: cross-build for 64 and 32 bits, check the exports"
-  LUMA_JOBS=$jobs "$root/tools/build-windows.sh" all
+  echo "== Windows: cross-build for 64 and 32 bits, check the exports, pack and check the board archives"
+  LUMA_JOBS=$jobs "$root/tools/package-windows.sh" all
   echo "== Windows: tests and the report tool under wine64"
   "$root/tests/windows/run-wine-tests.sh" "$root/build-win64"
 fi
