@@ -30,6 +30,9 @@ opal_exit_t edid_from_file(const char* path) {
       if (vol_above(0))
         writeMsg(MSG_ERROR, "ERROR: %s line %d is longer than %d characters", path, r.line, kEdidFileLineMax);
       return EXIT_INVALID_PARAM_ERROR;
+    case EdidFileStatus::NulByte:
+      if (vol_above(0)) writeMsg(MSG_ERROR, "ERROR: %s line %d holds a NUL byte", path, r.line);
+      return EXIT_INVALID_PARAM_ERROR;
     case EdidFileStatus::Ok: break;
   }
   if (r.ignored_words && vol_above(0))

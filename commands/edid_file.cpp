@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "oal/oal.h"
 
@@ -21,35 +22,33 @@ bool parse_word(const char* token, size_t length, uint32_t& word) {
 
 }  // namespace
 
-EdidFileResult read_edid_file(const char* path, uint8_t (&data)[kEdidFileMaxWords * 4]) {
+EdidFileResult read_edid_text(const char* text, size_t size, uint8_t (&data)[kEdidFileMaxWords * 4]) {
   EdidFileResult r;
   std::memset(data, 0, sizeof data);
-  FILE* f = path ? oal::fopen(path, "r") : nullptr;
-  if (!f) {
-    r.status = EdidFileStatus::NotFound;
-    return r;
-  }
-  // Room for 255 characters, a line break of CR LF and the terminator: a
-  // line that holds more than 255 characters besides its break is too long.
-  char line[kEdidFileLineMax + 3];
+  const char* end = text + size;
   int line_no = 0;
-  while (std::fgets(line, sizeof line, f)) {
+  for (const char* at = text; at < end && r.status == EdidFileStatus::Ok;) {
     ++line_no;
-    size_t length = std::strlen(line);
-    size_t text = length;
-    if (text && line[text - 1] == '\n') --text;
-    if (text && line[text - 1] == '\r') --text;
-    if (text > kEdidFileLineMax) {
+    const char* line_end = static_cast<const char*>(std::memchr(at, '\n', static_cast<size_t>(end - at)));
+    const char* next = line_end ? line_end + 1 : end;
+    if (!line_end) line_end = end;
+    const char* stop = line_end;
+    if (stop > at && stop[-1] == '\r') --stop;
+    if (std::memchr(at, '\0', static_cast<size_t>(stop - at))) {
+      r.status = EdidFileStatus::NulByte;
+      r.line = line_no;
+      break;
+    }
+    if (stop - at > kEdidFileLineMax) {
       r.status = EdidFileStatus::LineTooLong;
       r.line = line_no;
       break;
     }
-    const char* p = line;
-    for (;;) {
-      while (*p == ' ' || *p == '\t' || *p == '\r' || *p == '\n') ++p;
-      if (!*p) break;
+    for (const char* p = at;;) {
+      while (p < stop && (*p == ' ' || *p == '\t' || *p == '\r')) ++p;
+      if (p == stop) break;
       const char* start = p;
-      while (*p && *p != ' ' && *p != '\t' && *p != '\r' && *p != '\n') ++p;
+      while (p < stop && *p != ' ' && *p != '\t' && *p != '\r') ++p;
       uint32_t word = 0;
       if (!parse_word(start, static_cast<size_t>(p - start), word)) {
         r.status = EdidFileStatus::BadToken;
@@ -64,9 +63,23 @@ EdidFileResult read_edid_file(const char* path, uint8_t (&data)[kEdidFileMaxWord
       for (int b = 0; b < 4; ++b) data[r.words * 4 + b] = static_cast<uint8_t>(word >> (8 * b));
       ++r.words;
     }
-    if (r.status != EdidFileStatus::Ok) break;
+    at = next;
   }
-  std::fclose(f);
   if (r.status == EdidFileStatus::Ok && r.words == 0) r.status = EdidFileStatus::Empty;
   return r;
+}
+
+EdidFileResult read_edid_file(const char* path, uint8_t (&data)[kEdidFileMaxWords * 4]) {
+  FILE* f = path ? oal::fopen(path, "rb") : nullptr;
+  if (!f) {
+    std::memset(data, 0, sizeof data);
+    EdidFileResult r;
+    r.status = EdidFileStatus::NotFound;
+    return r;
+  }
+  std::string bytes;
+  char chunk[4096];
+  for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, f)) > 0;) bytes.append(chunk, n);
+  std::fclose(f);
+  return read_edid_text(bytes.data(), bytes.size(), data);
 }

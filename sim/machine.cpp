@@ -1,8 +1,10 @@
 #include "machine.h"
 
 #include <dirent.h>
+#include <signal.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -30,6 +32,19 @@ const char* env(const char* name) {
 }
 
 }  // namespace
+
+// A run killed between writing a state file's replacement and renaming it
+// leaves "<part>.state.tmp.<pid>": its state file is still the old one, and
+// the replacement goes once its writer is gone.
+void Machine::remove_if_abandoned(const std::string& name) const {
+  size_t at = name.find(".state.tmp.");
+  if (at == std::string::npos) return;
+  char* end = nullptr;
+  long pid = std::strtol(name.c_str() + at + 11, &end, 10);
+  if (pid <= 0 || *end || pid == getpid()) return;
+  if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) return;
+  ::unlink((state_dir_ + "/" + name).c_str());
+}
 
 void register_profile_check(const char* name, ProfileCheck check) {
   checks().emplace_back(name, std::move(check));
@@ -84,6 +99,7 @@ Machine::~Machine() {
   while (!part_order_.empty()) part_order_.pop_back();
   parts_.clear();
   if (debug_log_) std::fclose(debug_log_);
+  if (own_drive_root_) remove_directory_tree(drive_root_);
 }
 
 void Machine::start(std::optional<Profile> profile, const std::string& profile_error,
@@ -103,15 +119,33 @@ void Machine::start(std::optional<Profile> profile, const std::string& profile_e
   std::string scale = profile_.get("machine", "wait_scale", "1");
   char* end = nullptr;
   wait_scale_ = std::strtod(scale.c_str(), &end);
-  if (end == scale.c_str() || *end || wait_scale_ < 0) {
-    fault_ = "simulated machine: profile " + profile_.name() + ": [machine] wait_scale must be a number >= 0";
+  // Infinity and NaN pass a plain ">= 0" and overflow the first wait's
+  // conversion; a huge finite scale makes one simulated second last days.
+  if (end == scale.c_str() || *end || !(wait_scale_ >= 0 && wait_scale_ <= kMaxWaitScale)) {
+    wait_scale_ = 1.0;
+    fault_ = "simulated machine: profile " + profile_.name() +
+             ": [machine] wait_scale must be a number from 0 to " + std::to_string(int(kMaxWaitScale));
     return;
   }
   if (const char* log = env("LUMA_SIM_DEBUG_LOG")) debug_log_ = std::fopen(log, "a");
 
   state_dir_ = state_dir;
-  if (state_dir_.empty()) return;  // an in-memory machine
   std::string error;
+  if (state_dir_.empty()) {
+    // An in-memory machine keeps no state, but its drives still need a home:
+    // a private folder of its own, never a "/drive_c" at the filesystem root.
+    const char* tmp = env("TMPDIR") ? env("TMPDIR") : "/tmp";
+    std::string pattern = std::string(tmp) + "/luma-sim-drives-XXXXXX";
+    if (!mkdtemp(pattern.data())) {
+      fault_ = "simulated machine: cannot create a temporary folder for its drives in " + std::string(tmp);
+      return;
+    }
+    drive_root_ = pattern;
+    own_drive_root_ = true;
+    if (!make_directories(host_path(windows_dir()), error)) fault_ = "simulated machine: " + error;
+    return;
+  }
+  drive_root_ = state_dir_;
   if (!make_directories(state_dir_, error)) {
     fault_ = "simulated machine: " + error;
     return;
@@ -143,6 +177,7 @@ void Machine::start(std::optional<Profile> profile, const std::string& profile_e
     while (dirent* e = readdir(d)) {
       std::string n = e->d_name;
       if (n.size() > 6 && n.compare(n.size() - 6, 6, ".state") == 0) state(n.substr(0, n.size() - 6));
+      remove_if_abandoned(n);
       if (fault()) break;
     }
     closedir(d);
@@ -185,7 +220,7 @@ std::string Machine::host_path(const std::string& windows_path) const {
     std::string rest;
     for (const auto& part : parts) rest += "/" + part;
     if (rest.empty() || p.back() == '/') rest += "/";
-    return state_dir_ + "/drive_" + drive + rest;
+    return drive_root_ + "/drive_" + drive + rest;
   }
   return p;
 }

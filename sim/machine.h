@@ -47,7 +47,8 @@ class SIM_API Machine {
   std::string fault_value(const std::string& key) const { return profile_.get("faults", key); }
 
   // Maps a Windows path (drive letters, backslashes) to a host path: "C:\x"
-  // lives in the state directory's drive_c, relative paths stay relative.
+  // lives in the state directory's drive_c (a private temporary folder's for
+  // a machine without a state directory), relative paths stay relative.
   std::string host_path(const std::string& windows_path) const;
   std::string windows_dir() const;
 
@@ -79,15 +80,21 @@ class SIM_API Machine {
   // Captured debugger output since the last call (tests).
   std::string take_debug_output();
 
+  // The largest [machine] wait_scale: a simulated second at most ~17 minutes.
+  static constexpr double kMaxWaitScale = 1000;
+
   Machine() = default;
   ~Machine();
 
  private:
   void start(std::optional<Profile> profile, const std::string& profile_error,
              const std::string& state_dir);
+  void remove_if_abandoned(const std::string& file_name) const;
   Profile profile_;
   std::string fault_;
   std::string state_dir_;
+  std::string drive_root_;       // where drive_c and the other drives live
+  bool own_drive_root_ = false;  // a private temporary folder, removed with the machine
   std::unordered_map<std::string, std::unique_ptr<StateFile>> states_;
   std::unordered_map<std::type_index, Part*> parts_;
   std::vector<std::unique_ptr<Part>> part_order_;  // in the order they were built

@@ -4,7 +4,11 @@
 // attribute on it fails as it does on Windows.
 #include <unistd.h>
 
+#include <cctype>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 
 #include "handles.h"
 #include "oal/console.h"
@@ -23,9 +27,67 @@ HANDLE std_handle(int fd) {
   return handles[fd];
 }
 
+// The machine's ANSI code page, Windows-1252, as Unicode: 0x80-0x9F hold
+// its own characters (0 where it has none), 0xA0-0xFF are Latin-1.
+const uint16_t kCp1252High[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+std::string ansi_to_utf8(const char* text, size_t length) {
+  std::string out;
+  for (size_t i = 0; i < length; ++i) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    unsigned code = c < 0x80 ? c : c < 0xA0 ? kCp1252High[c - 0x80] : c;
+    if (code == 0) code = 0xFFFD;
+    if (code < 0x80) {
+      out += static_cast<char>(code);
+    } else if (code < 0x800) {
+      out += static_cast<char>(0xC0 | (code >> 6));
+      out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+      out += static_cast<char>(0xE0 | (code >> 12));
+      out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+  }
+  return out;
+}
+
+// Whether the terminal takes UTF-8, as the locale's environment says.
+bool utf8_terminal() {
+  const char* names[] = {"LC_ALL", "LC_CTYPE", "LANG"};
+  for (const char* name : names) {
+    const char* v = std::getenv(name);
+    if (!v || !*v) continue;
+    std::string s(v);
+    for (char& ch : s) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    return s.find("utf-8") != std::string::npos || s.find("utf8") != std::string::npos;
+  }
+  return false;
+}
+
 }  // namespace
 
 namespace oal {
+
+BOOL WriteConsoleA(HANDLE console, LPCVOID text, DWORD length, LPDWORD written, LPVOID) {
+  auto* h = sim::lookup<StdHandle>(console);
+  if (!h || h->fd == 0 || !isatty(h->fd) || (!text && length)) {
+    sim::set_last_error(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  FILE* stream = h->fd == 1 ? stdout : stderr;
+  const char* bytes = static_cast<const char*>(text);
+  std::fflush(stream);
+  if (utf8_terminal())
+    std::fputs(ansi_to_utf8(bytes, length).c_str(), stream);
+  else
+    std::fwrite(bytes, 1, length, stream);
+  std::fflush(stream);
+  if (written) *written = length;
+  return TRUE;
+}
 
 HANDLE GetStdHandle(DWORD which) {
   switch (which) {

@@ -1,6 +1,8 @@
 #include "state_store.h"
 
 #include <fcntl.h>
+#include <ftw.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -70,6 +72,13 @@ bool make_directories(const std::string& path, std::string& error) {
   return true;
 }
 
+void remove_directory_tree(const std::string& path) {
+  if (path.empty() || path == "/") return;
+  nftw(
+      path.c_str(), [](const char* p, const struct stat*, int, FTW*) { ::remove(p); return 0; }, 16,
+      FTW_DEPTH | FTW_PHYS);
+}
+
 bool write_file_atomically(const std::string& path, const std::string& content,
                            std::string& error) {
   std::string tmp = path + ".tmp." + std::to_string(getpid());
@@ -112,11 +121,23 @@ bool StateFile::load(std::string& error) {
     error = "cannot read " + path_;
     return false;
   }
+  std::ostringstream content;
+  if (!(content << f.rdbuf()) && f.peek() != std::char_traits<char>::eof()) {
+    error = "cannot read " + path_;
+    return false;
+  }
+  return load_text(content.str(), error);
+}
+
+bool StateFile::load_text(const std::string& text, std::string& error) {
+  values_.clear();
+  std::istringstream in(text);
   std::string line;
   int line_no = 0;
-  while (std::getline(f, line)) {
+  while (std::getline(in, line)) {
     ++line_no;
     auto corrupt = [&](const char* why) {
+      values_.clear();
       error = path_ + ":" + std::to_string(line_no) + ": " + why;
       return false;
     };
@@ -133,10 +154,6 @@ bool StateFile::load(std::string& error) {
   }
   if (line_no == 0) {
     error = path_ + ": empty file (a state file starts with its header line)";
-    return false;
-  }
-  if (!f.eof()) {
-    error = "cannot read " + path_;
     return false;
   }
   return true;

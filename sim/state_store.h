@@ -23,6 +23,8 @@ class StateFile {
   // Loads the file; a missing file is an empty state. False with `error`
   // when the file is not a state file of ours.
   bool load(std::string& error);
+  // The same over the file's content already in memory.
+  bool load_text(const std::string& text, std::string& error);
 
   std::optional<std::string> get(const std::string& key) const;
   std::string get_or(const std::string& key, const std::string& fallback) const;
@@ -56,5 +58,7 @@ bool unescape_state_value(const std::string& text, std::string& raw);
 bool write_file_atomically(const std::string& path, const std::string& content,
                            std::string& error);
 bool make_directories(const std::string& path, std::string& error);
+// Removes a folder and everything below it (links are removed, not followed).
+void remove_directory_tree(const std::string& path);
 
 }  // namespace sim

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs the whole test suite: once as built, once under
-# AddressSanitizer and UndefinedBehaviorSanitizer, then the Windows build
+# AddressSanitizer and UndefinedBehaviorSanitizer, every fuzz target for a
+# few seconds on its corpus, then the Windows build
 # (cross-built with mingw-w64 for 64 and 32 bits, its tests and the report
 # tool and the GUI run under wine64). Installs the Debian packages it needs first when
 # they are missing (as root).
@@ -16,7 +17,7 @@ for arg in "$@"; do
 done
 
 packages=(cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev)
-[ "$quick" -eq 1 ] || packages+=(g++-mingw-w64 wine64 xvfb xdotool x11-apps imagemagick)
+[ "$quick" -eq 1 ] || packages+=(clang g++-mingw-w64 wine64 xvfb xdotool x11-apps imagemagick)
 missing=()
 # pkg-config builds a program against the installed library in a test.
 packages+=(pkgconf)
@@ -47,6 +48,8 @@ if [ "$quick" -eq 0 ]; then
   echo "== build and test under AddressSanitizer and UndefinedBehaviorSanitizer"
   ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     run_pass "$root/build-sanitize" -DLUMA_SANITIZE=ON -DLUMA_BUILD_BENCH=OFF
+  echo "== fuzz targets, a few seconds each from their corpus"
+  LUMA_JOBS=$jobs "$root/tools/fuzz.sh" 3
   echo "== Windows: cross-build for 64 and 32 bits, check the exports, pack and check the board archives"
   LUMA_JOBS=$jobs "$root/tools/package-windows.sh" all
   echo "== Windows: tests and the report tool under wine64"

@@ -20,24 +20,24 @@ struct Request {
   uint32_t out;
   uint32_t* information;
 
-  NTSTATUS refuse(const char* format, long long a, long long b, long long c = 0) {
-    drv_trace(drv, TRACE_ERROR, kMe, format, a, b, c);
+  NTSTATUS refuse(const char* format, uint64_t a, uint64_t b, uint64_t c = 0) {
+    drv_trace(drv, TRACE_ERROR, kMe, format, dec_text(a).text, dec_text(b).text, dec_text(c).text);
     return kStatusInvalidParameter;
   }
   // "in and out >= n (combined)"
   bool both_short(uint32_t n, NTSTATUS& st) {
     if (in >= n && out >= n) return false;
-    st = refuse("Invalid inBuffLen=%lld or outBuffLen=%lld, Expected=%lld", in, out, n);
+    st = refuse("Invalid inBuffLen=%s or outBuffLen=%s, Expected=%s", in, out, n);
     return true;
   }
   bool in_short(uint64_t n, NTSTATUS& st) {
     if (in >= n) return false;
-    st = refuse("Invalid inBuffLen=%lld, Expected=%lld", in, static_cast<long long>(n));
+    st = refuse("Invalid inBuffLen=%s, Expected=%s", in, n);
     return true;
   }
   bool out_short(uint64_t n, NTSTATUS& st) {
     if (out >= n) return false;
-    st = refuse("Invalid outBuffLen=%lld, Expected=%lld", out, static_cast<long long>(n));
+    st = refuse("Invalid outBuffLen=%s, Expected=%s", out, n);
     return true;
   }
   template <class T>
@@ -63,8 +63,8 @@ const Window* mmio_range(Request& r, uint32_t device, uint32_t reg, uint64_t len
     return nullptr;
   }
   if (uint64_t(reg) + length > w.length) {
-    drv_trace(r.drv, TRACE_ERROR, kMe, "reg=%#x, length=%#llx is outside the MMIO size=%#x", reg,
-              static_cast<unsigned long long>(length), w.length);
+    drv_trace(r.drv, TRACE_ERROR, kMe, "reg=%#x, length=%s is outside the MMIO size=%#x", reg,
+              hex_text(length).text, w.length);
     return nullptr;
   }
   return &w;

@@ -56,6 +56,14 @@ struct PtrText {
   char text[2 + 2 * sizeof(void*) + 1];
 };
 PtrText ptr_text(const volatile void* address);
+// A 64-bit number as "%u" or "%#x" would show it: the kernel's formatter is
+// not documented to take "%ll" on every Windows version, so wide numbers
+// are converted before formatting and passed as "%s".
+struct NumText {
+  char text[2 + 20 + 1];
+};
+NumText dec_text(uint64_t value);
+NumText hex_text(uint64_t value);
 
 // Load and unload around the NT glue: mapping at load, unmapping at unload.
 void drv_load(Driver& drv, const char* build_date, const char* build_time);

@@ -36,6 +36,25 @@ PtrText ptr_text(const volatile void* address) {
   return t;
 }
 
+namespace {
+NumText digits_text(uint64_t value, unsigned base, const char* prefix) {
+  NumText t{};
+  char digits[20];
+  size_t n = 0;
+  do {
+    digits[n++] = "0123456789abcdef"[value % base];
+    value /= base;
+  } while (value);
+  size_t at = 0;
+  for (; *prefix; ++prefix) t.text[at++] = *prefix;
+  while (n) t.text[at++] = digits[--n];
+  return t;
+}
+}  // namespace
+
+NumText dec_text(uint64_t value) { return digits_text(value, 10, ""); }
+NumText hex_text(uint64_t value) { return value ? digits_text(value, 16, "0x") : digits_text(0, 16, ""); }
+
 void drv_trace(Driver& drv, int level, const char* routine, const char* format, ...) {
   char line[kTraceLineMax];
   va_list args;

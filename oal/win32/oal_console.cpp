@@ -7,6 +7,9 @@ HANDLE GetStdHandle(DWORD which) { return ::GetStdHandle(which); }
 BOOL SetConsoleTextAttribute(HANDLE console, WORD attributes) {
   return ::SetConsoleTextAttribute(console, attributes);
 }
+BOOL WriteConsoleA(HANDLE console, LPCVOID text, DWORD length, LPDWORD written, LPVOID reserved) {
+  return ::WriteConsoleA(console, text, length, written, reserved);
+}
 void OutputDebugStringA(LPCSTR text) { ::OutputDebugStringA(text); }
 
 }  // namespace oal

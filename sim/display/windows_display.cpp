@@ -434,7 +434,7 @@ int lumagraph_sim_change_settings(DEVMODEA* mode, uint32_t flags) {
 
 bool lumagraph_sim_ready() {
   auto& m = Machine::get();
-  if (m.fault()) return false;
+  if (m.fault() || m.has_fault("bootup_sequence")) return false;
   std::string error;
   lumagraph::DriverConfig c;
   return read_driver_config(m.profile(), c, error);

@@ -210,6 +210,13 @@ const FileCase kFileCases[] = {
     {"line of 256", std::string(248, ' ') + "01020304\n", EdidFileStatus::LineTooLong, 0, 0, 1},
     {"line of 256 ended by CR LF", std::string(248, ' ') + "01020304\r\n", EdidFileStatus::LineTooLong, 0, 0, 1},
     {"long line later", "01020304\n" + std::string(600, ' ') + "\n", EdidFileStatus::LineTooLong, 1, 0, 2},
+    // A NUL byte would end a C string early: the rest of its line must not
+    // vanish unnoticed, nor a too-long line pass, nor later lines shift.
+    {"NUL in a word", std::string("0102\0" "0304\n", 10), EdidFileStatus::NulByte, 0, 0, 1},
+    {"NUL before junk on a later line", "01020304\n" + std::string("05060708\0zz\n", 12),
+     EdidFileStatus::NulByte, 1, 0, 2},
+    {"NUL early in a too-long line", "01020304\n" + std::string("05060708\0", 9) + std::string(300, ' ') + "\n",
+     EdidFileStatus::NulByte, 1, 0, 2},
 };
 
 class EdidFileCases : public EdidFile, public ::testing::WithParamInterface<FileCase> {};

@@ -1,9 +1,18 @@
 // The message writer's formats, destinations and the debug volume gates.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "core/msglog.h"
+#include "core/session.h"
+#include "lumainfo.h"
 #include "oal/oal.h"
 #include "support/sim_fixture.h"
 
@@ -84,13 +93,75 @@ TEST_F(MsgLogTest, FormattedMessageNeverExceeds260Characters) {
   EXPECT_EQ(out.substr(0, 50), "Label" + std::string(45, '.'));
 }
 
-TEST_F(MsgLogTest, MessageTypesMapToConsoleAttributes) {
-  EXPECT_EQ(attribute_for_type(MSG_ERROR), 12);
-  EXPECT_EQ(attribute_for_type(MSG_WARNING), 14);
-  EXPECT_EQ(attribute_for_type(MSG_SUCCESS), 10);
-  EXPECT_EQ(attribute_for_type(MSG_PLAIN), 7);
-  EXPECT_EQ(attribute_for_type(0), 7);
-  EXPECT_EQ(attribute_for_type(99), 7);
+// Standard output on a terminal, where the console's attributes show as
+// colour codes: what writeMsg sets around each message is visible.
+class TerminalOutput {
+ public:
+  TerminalOutput() {
+    master_ = posix_openpt(O_RDWR | O_NOCTTY);
+    if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) return;
+    int slave = ::open(ptsname(master_), O_RDWR | O_NOCTTY);
+    if (slave < 0) return;
+    termios raw{};
+    tcgetattr(slave, &raw);
+    cfmakeraw(&raw);
+    tcsetattr(slave, TCSANOW, &raw);
+    std::fflush(stdout);
+    saved_ = ::dup(1);
+    ::dup2(slave, 1);
+    ::close(slave);
+  }
+  ~TerminalOutput() {
+    restore();
+    if (master_ >= 0) ::close(master_);
+  }
+  bool ok() const { return saved_ >= 0; }
+  std::string take() {
+    std::fflush(stdout);
+    std::string out;
+    char buffer[512];
+    for (;;) {
+      pollfd p{master_, POLLIN, 0};
+      if (::poll(&p, 1, 200) <= 0) break;
+      ssize_t n = ::read(master_, buffer, sizeof buffer);
+      if (n <= 0) break;
+      out.append(buffer, static_cast<size_t>(n));
+    }
+    return out;
+  }
+  void restore() {
+    if (saved_ < 0) return;
+    std::fflush(stdout);
+    ::dup2(saved_, 1);
+    ::close(saved_);
+    saved_ = -1;
+  }
+
+ private:
+  int master_ = -1;
+  int saved_ = -1;
+};
+
+TEST_F(MsgLogTest, EachMessageTypeSetsItsAttributeAndRestoresTheNormalOne) {
+  struct Case {
+    int type;
+    std::string shown;  // on a terminal: the attribute's colour, the text, then back to 7
+  } cases[] = {
+      {MSG_ERROR, "\033[91mtext\n\033[0m"},   // 12, bright red
+      {MSG_WARNING, "\033[93mtext\n\033[0m"}, // 14, yellow
+      {MSG_SUCCESS, "\033[92mtext\n\033[0m"}, // 10, bright green
+      {MSG_PLAIN, "text\n"},                   // 7 already: no change at all
+      {0, "text\n"},
+      {99, "text\n"},
+  };
+  for (const Case& c : cases) {
+    TerminalOutput terminal;
+    ASSERT_TRUE(terminal.ok());
+    writeMsg(c.type, "text");
+    std::string shown = terminal.take();
+    terminal.restore();
+    EXPECT_EQ(shown, c.shown) << "type " << c.type;
+  }
 }
 
 TEST_F(MsgLogTest, WriterKeepsTheCallersLastError) {
@@ -109,21 +180,28 @@ TEST_F(MsgLogTest, PrintLastErrorWritesTheSystemText) {
 }
 
 TEST_F(MsgLogTest, DebugVolumeGatesByLevel) {
-  // What a caller at each threshold writes, for volumes 0 to 3.
+  // Real callers, one at each threshold: a refused argument (above 0), the
+  // wait notice (above 1) and the display trace of a dc name (above 2).
+  char name[64] = {};
+  opal_set_debug_volume(0);
+  ASSERT_EQ(opal_get_dc_name(0x41, name), EXIT_OK);
+  const std::string error = "ERROR: Input dc name is NULL. Caller must specify a NON NULL dc name\n";
+  const std::string wait = "Waiting for:     0 seconds\n\n\n";
+  char trace[128];
+  std::snprintf(trace, sizeof trace, "%-20s 0x41\n", name);
   auto traced = [&](uint32_t volume) {
     opal_set_debug_volume(volume);
     return written([] {
-      if (vol_above(0)) writeMsg(MSG_PLAIN, "result");
-      if (vol_above(1)) writeMsg(MSG_PLAIN, "Function: X");
-      if (vol_above(2)) writeMsg(MSG_PLAIN, "display trace");
-      oal::SetLastError(ERROR_FILE_NOT_FOUND);
-      print_last_error();
+      char n[64];
+      opal_get_dc_name(0x41, nullptr);
+      opal_wait(0);
+      opal_get_dc_name(0x41, n);
     });
   };
   EXPECT_EQ(traced(0), "");
-  EXPECT_EQ(traced(1), "result\nThe system cannot find the file specified.\r\n\n");
-  EXPECT_EQ(traced(2), "result\nFunction: X\nThe system cannot find the file specified.\r\n\n");
-  EXPECT_EQ(traced(3), "result\nFunction: X\ndisplay trace\nThe system cannot find the file specified.\r\n\n");
+  EXPECT_EQ(traced(1), error);
+  EXPECT_EQ(traced(2), error + wait);
+  EXPECT_EQ(traced(3), error + wait + trace);
   EXPECT_EQ(opal_set_debug_volume(7), 7u);
 }
 

@@ -2,7 +2,9 @@
 // chipset names and the devices the built-in machines carry.
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
+#include <vector>
 
 #include "core/session.h"
 #include "devices/device_ids.h"
@@ -46,6 +48,51 @@ TEST(DeviceTable, EachDeviceMapsItsOwnWindowsAndUnlistedOnesTheDefaultRow) {
   uint32_t rows = 0;
   hwpeek::gmch_bar_table(&rows);
   EXPECT_EQ(rows, 33u);
+}
+
+// The driver's table as its documentation writes it, typed out here rather
+// than derived from the device table, so that a wrong row in either shows.
+TEST(DeviceTable, EveryIdOfTheBarTableHasTheDocumentedRow) {
+  struct Group {
+    std::vector<uint16_t> ids;
+    uint32_t mmio_bar, mmio_size, aperture_bar, aperture_size;
+  };
+  const Group groups[] = {
+      {{AVA_DID_1, AVA_DID_2, AVA_DID_3, AVA_DID_4, AVA_DID_5, DOV_DID_1}, 1, K512, 0, M128},
+      {{DOV_DID_2, DOV_DID_3, DOV_DID_4, DOV_DID_5, DOV_DID_6}, 0, K512, 2, M256},
+      {{DOV_DID_8, DOV_DID_7}, 0, K512, 2, M512},
+      {{EFT_DID}, 0, K512, 2, M256},
+      {{FYN_DID}, 0, M1, 2, M256},
+      {{CYR_DID_2, CYR_DID_3, CYR_DID_4, CYR_DID_5, CYR_DID_5B, CYR_DID_6, CYR_DID_6B, CYR_DID_7, CYR_DID_8,
+        CYR_DID_9, CYR_DID_10, CYR_DID_11, CYR_DID_12, CYR_DID_13},
+       0, K512, 2, M512},
+      {{BEX_DID_0, BEX_DID_1, BEX_DID_2, BEX_DID_3}, 0, M1, 2, M256},
+  };
+  uint32_t count = 0;
+  const hwpeek::BarRow* table = hwpeek::gmch_bar_table(&count);
+  ASSERT_EQ(count, 33u);
+  std::set<uint16_t> documented;
+  for (const Group& g : groups)
+    for (uint16_t id : g.ids) {
+      documented.insert(id);
+      const hwpeek::BarRow& row = hwpeek::gmch_bar_row(id);
+      EXPECT_EQ(row.device_id, id) << std::hex << id;
+      EXPECT_EQ(row.mmio_bar, g.mmio_bar) << std::hex << id;
+      EXPECT_EQ(row.mmio_size, g.mmio_size) << std::hex << id;
+      EXPECT_EQ(row.aperture_bar, g.aperture_bar) << std::hex << id;
+      EXPECT_EQ(row.aperture_size, g.aperture_size) << std::hex << id;
+    }
+  // The table holds these ids and no other, each once, the default first.
+  std::set<uint16_t> in_table;
+  for (uint32_t i = 0; i < count; ++i) EXPECT_TRUE(in_table.insert(table[i].device_id).second) << i;
+  EXPECT_EQ(in_table, documented);
+  EXPECT_EQ(table[0].device_id, AVA_DID_1);
+  const hwpeek::BarRow& dev3 = hwpeek::gmch_bar_row_dev3();
+  EXPECT_EQ(dev3.device_id, DEV3_DID);
+  EXPECT_EQ(dev3.mmio_bar, 0u);
+  EXPECT_EQ(dev3.mmio_size, M1);
+  EXPECT_EQ(dev3.aperture_bar, 2u);
+  EXPECT_EQ(dev3.aperture_size, M256);
 }
 
 TEST(DeviceTable, IdsAreDistinctAndNamesFollowTheFamily) {

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstdlib>
 #include <cstring>
 
 #include "core/msglog.h"
+#include "core/session.h"
 #include "devices/device_ids.h"
 #include "hw/driver_client.h"
 #include "lumainfo.h"
@@ -182,6 +184,38 @@ TEST_F(FailingStartTest, SecondFailureFailsTheSession) {
   EXPECT_NE(out.find("Error loading hwpeek(C:\\WINDOWS\\hwpeek.sys)"), std::string::npos) << out;
   EXPECT_FALSE(driver_loaded);
 }
+
+// The session's result with and without the simulation library on the
+// search path (ctest runs these twice, the second time with it and
+// LUMA_EXPECT_SIMLIB=1): the library's boot decides when it is there, so a
+// failed boot fails the session and a failed driver install does not.
+struct OpenCase {
+  const char* what;
+  const char* faults;
+  opal_exit_t without_library, with_library;
+};
+
+class SessionOpen : public ClientTest, public ::testing::WithParamInterface<OpenCase> {
+  std::string profile() const override { return std::string("base = dov\n[faults]\n") + GetParam().faults; }
+};
+
+TEST_P(SessionOpen, ResultFollowsTheInstallOrTheLibrarysBoot) {
+  const bool library = std::getenv("LUMA_EXPECT_SIMLIB") != nullptr;
+  StdoutCapture capture;
+  opal_exit_t rc = opal_open(1);
+  capture.stop();
+  EXPECT_EQ(session.simulation, library);
+  EXPECT_EQ(rc, library ? GetParam().with_library : GetParam().without_library);
+}
+
+const OpenCase kOpenCases[] = {
+    {"AllWell", "", EXIT_OK, EXIT_OK},
+    {"InstallFails", "driver_start_fail = 2\n", EXIT_OS_CALL_ERROR, EXIT_OK},
+    {"BootFails", "bootup_sequence = fail\n", EXIT_OK, EXIT_OS_CALL_ERROR},
+    {"BothFail", "driver_start_fail = 2\nbootup_sequence = fail\n", EXIT_OS_CALL_ERROR, EXIT_OS_CALL_ERROR},
+};
+INSTANTIATE_TEST_SUITE_P(Cases, SessionOpen, ::testing::ValuesIn(kOpenCases),
+                         [](const auto& param) { return std::string(param.param.what); });
 
 TEST_F(ClientTest, ForeignImageInTheWindowsDirectoryFailsTheStart) {
   // The move never replaces a file already there, and the service manager

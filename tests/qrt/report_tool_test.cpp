@@ -1,7 +1,12 @@
 // The console report tool end to end, as a test harness runs it.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
 
 #include <regex>
 
@@ -44,6 +49,66 @@ size_t count_of(const std::string& text, const std::string& what) {
 const char kConsole[] = "Varnel\256 Lumagraph\nLUMA_QRT output redirected to luma_qrt.log\n";
 const char kBanner[] = "LUMA_QRT:1.15.3664\n\n";
 const char kSeparator[] = "\t============================\n";
+
+// Runs luma_qrt --script (empty script) with its standard output and error
+// on a terminal whose locale is `lang`; returns what the terminal showed.
+std::string on_terminal(const std::string& state, const std::string& lang) {
+  int master = posix_openpt(O_RDWR | O_NOCTTY);
+  if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) return "<no terminal>";
+  std::string slave_name = ptsname(master);
+  std::string dir = make_temp_dir("tty");
+  pid_t pid = fork();
+  if (pid == 0) {
+    setsid();
+    int slave = open(slave_name.c_str(), O_RDWR);
+    int in = open("/dev/null", O_RDONLY);
+    if (slave < 0 || in < 0 || chdir(dir.c_str()) != 0) _exit(127);
+    termios raw{};
+    tcgetattr(slave, &raw);
+    cfmakeraw(&raw);
+    tcsetattr(slave, TCSANOW, &raw);
+    dup2(in, 0);
+    dup2(slave, 1);
+    dup2(slave, 2);
+    setenv("LUMA_SIM_STATE", state.c_str(), 1);
+    unsetenv("LC_ALL");
+    unsetenv("LC_CTYPE");
+    setenv("LANG", lang.c_str(), 1);
+    std::string program = std::string(LUMA_BIN_DIR) + "/luma_qrt";
+    execl(program.c_str(), "luma_qrt", "--script", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  std::string shown;
+  char buffer[256];
+  for (;;) {
+    pollfd p{master, POLLIN, 0};
+    if (poll(&p, 1, 5000) <= 0) break;
+    ssize_t n = read(master, buffer, sizeof buffer);
+    if (n <= 0) break;  // the tool closed the terminal
+    shown.append(buffer, static_cast<size_t>(n));
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  close(master);
+  remove_tree(dir);
+  return shown;
+}
+
+// The name's one byte of the ANSI code page becomes UTF-8 only on a UTF-8
+// terminal; elsewhere, and in redirected output, the byte is kept.
+TEST_F(ReportToolTest, BannerNameIsConvertedOnlyForAUtf8Terminal) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"C.UTF-8", "Varnel\xC2\xAE Lumagraph\n"},
+      {"en_GB.utf8", "Varnel\xC2\xAE Lumagraph\n"},
+      {"C", "Varnel\xAE Lumagraph\n"},
+  };
+  for (auto [lang, line] : cases) {
+    std::string shown = on_terminal(state_, lang);
+    EXPECT_EQ(shown.rfind(line, 0), 0u) << lang << ": " << shown;
+  }
+  ToolRun redirected = run({"--script"}, "", {{"LANG", "C.UTF-8"}});
+  EXPECT_EQ(redirected.console, kConsole);
+}
 
 TEST_F(ReportToolTest, AutomaticRunReportsEveryAllCommandInTableOrder) {
   ToolRun r = run({});
@@ -150,6 +215,7 @@ struct LineCase {
   std::string input;
   std::string expected;      // a text the log must hold
   std::string summary;       // the closing line
+  std::string absent = "No command found";  // a text the log must not hold
 };
 
 TEST_F(ReportToolTest, ScriptedLinesAreClassifiedAsTheToolDefines) {
@@ -157,9 +223,12 @@ TEST_F(ReportToolTest, ScriptedLinesAreClassifiedAsTheToolDefines) {
       {"Get_Os_Name\n", "Function: GET_OS_NAME, Exit Code: EXIT_OK", "ULTSUMMARY 1 0"},
       {"GET_OS_NAME\nQ\nget_os_name\n", "Function: GET_OS_NAME", "ULTSUMMARY 1 0"},
       {"exit\nget_os_name\n", kBanner, "ULTSUMMARY 0 0"},
+      // A quit in any case ends the script: the command after it never runs.
+      {"QuIt\nget_os_name\n", kBanner, "ULTSUMMARY 0 0", "GET_OS_NAME"},
       {"QuIt\n", kBanner, "ULTSUMMARY 0 0"},
       {"quit now\n", "No command found by the name: quit now\n", "ULTSUMMARY 0 0"},
       {"// a comment\n", kBanner, "ULTSUMMARY 0 0"},
+      {"//get_os_name\n", kBanner, "ULTSUMMARY 0 0", "GET_OS_NAME"},
       {"\n", "No command found by the name: \n", "ULTSUMMARY 0 0"},
       {"no_such_command 1\n", "No command found by the name: no_such_command 1\n", "ULTSUMMARY 0 0"},
       {"wait\n", "Function:WAIT, requires exactly 1 parameters\n", "ULTSUMMARY 0 0"},
@@ -176,6 +245,8 @@ TEST_F(ReportToolTest, ScriptedLinesAreClassifiedAsTheToolDefines) {
     EXPECT_EQ(r.status, 0) << c.input;
     EXPECT_NE(r.log.find(c.expected), std::string::npos) << c.input << "\n" << r.log;
     EXPECT_NE(r.log.find("\n" + c.summary + "\n"), std::string::npos) << c.input << "\n" << r.log;
+    if (c.expected.find(c.absent) == std::string::npos)
+      EXPECT_EQ(r.log.find(c.absent), std::string::npos) << c.input << "\n" << r.log;
   }
 }
 

@@ -61,6 +61,46 @@ TEST(Profile, MissingProfileFileIsAClearFault) {
   EXPECT_NE(oal::platform_fault(), nullptr);
 }
 
+TEST(Profile, WaitScaleMustBeFiniteAndSane) {
+  const std::pair<const char*, bool> cases[] = {
+      {"0", true},    {"0.25", true}, {"1000", true}, {"inf", false},  {"-inf", false},
+      {"nan", false}, {"1e13", false}, {"1001", false}, {"-1", false}, {"fast", false},
+  };
+  std::string dir = make_temp_dir("state");
+  for (auto [scale, good] : cases) {
+    auto& m = sim::Machine::boot_text(std::string("base = dov\n[machine]\nwait_scale = ") + scale + "\n", dir);
+    EXPECT_EQ(m.fault() == nullptr, good) << scale << ": " << (m.fault() ? m.fault() : "");
+    if (!good && m.fault())
+      EXPECT_NE(std::string(m.fault()).find("wait_scale must be a number from 0 to 1000"), std::string::npos) << m.fault();
+  }
+  remove_tree(dir);
+}
+
+TEST(Machine, WithoutAStateFolderItsDrivesLiveInAPrivateTemporaryFolder) {
+  std::string drive;
+  {
+    auto& m = sim::Machine::boot_text("base = dov\n[machine]\nwait_scale = 0\n", "");
+    ASSERT_EQ(m.fault(), nullptr) << m.fault();
+    drive = m.host_path("C:\\");
+    EXPECT_NE(drive.rfind("/drive_c", 0), 0u) << drive;
+    std::string folder = drive.substr(0, drive.size() - std::string("/drive_c/").size());
+    struct stat st {};
+    ASSERT_EQ(::stat(folder.c_str(), &st), 0) << folder;
+    EXPECT_EQ(st.st_mode & 077, 0u) << "the folder is private";
+    // A file written on C: lands there.
+    FILE* f = oal::fopen("C:\\note.txt", "w");
+    ASSERT_NE(f, nullptr);
+    std::fclose(f);
+    EXPECT_EQ(::stat((drive + "note.txt").c_str(), &st), 0);
+  }
+  // The next machine takes its place and the folder goes with the old one.
+  std::string dir = make_temp_dir("state");
+  sim::Machine::boot("dov", dir);
+  struct stat st {};
+  EXPECT_NE(::stat(drive.c_str(), &st), 0) << drive;
+  remove_tree(dir);
+}
+
 class StateTest : public SimTest {};
 
 TEST_F(StateTest, ChangesSurviveARebootAndEscapesRoundTrip) {

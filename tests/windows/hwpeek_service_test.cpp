@@ -62,6 +62,13 @@ TEST_F(HwpeekService, InstallsAnswersAndIsRemoved) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
   EXPECT_FALSE(DeviceIoControl(device, 0x22403C, nullptr, 0, &reply, sizeof reply, &returned, nullptr));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+  // A record one byte short: its trace line names both lengths and the one
+  // expected (tests/windows/run-wine-tests.sh reads them from the debugger
+  // output).
+  MmioRequest short_record = {0x100, 32, 2, 0};
+  EXPECT_FALSE(DeviceIoControl(device, hwpeek::IOCTL_READ_MMIO, &short_record, sizeof short_record - 1,
+                               &short_record, sizeof short_record, &returned, nullptr));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
   // Without a graphics device no register window is mapped: register
   // requests are refused, never served from an unmapped address.
   if (reply.device_id == 0) {

@@ -75,6 +75,24 @@ e2e() {
   if [ $failed -eq 0 ]; then rm -rf "$dir"; else echo "kept $dir" >&2; fi
 }
 
+echo "== the driver's length-fault trace lines, through the kernel's formatter"
+# The driver's DbgPrint lines reach wine's debugger-string channel; the
+# service process inherits it only from a fresh wine server.
+wine64="${LUMA_WINE64:-/usr/lib/wine/wine64}"
+[ -x "$wine64" ] || wine64=$(command -v wine64)
+"$(dirname "$wine64")/wineserver" -k 2>/dev/null || true
+"$(dirname "$wine64")/wineserver" -w 2>/dev/null || true
+traces="$build/hwpeek-traces.txt"
+WINEDEBUG=+debugstr "$run" "$build/bin/hwpeek_service_tests.exe" > "$traces" 2>&1 || true
+"$(dirname "$wine64")/wineserver" -k 2>/dev/null || true
+for line in "Invalid outBuffLen=2, Expected=4" "Invalid inBuffLen=15 or outBuffLen=16, Expected=16"; do
+  if grep -q "hwpeek : drv_device_control : Error ! $line" "$traces"; then
+    echo "ok (trace): $line"
+  else
+    echo "FAIL (trace): no line \"$line\" in the driver's debugger output ($traces)" >&2; failed=1
+  fi
+done
+
 echo "== luma_qrt.exe end to end"
 e2e "real display settings" no
 if [ -f "$build/simlib/test_mini_dll.dll" ]; then

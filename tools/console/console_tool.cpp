@@ -58,6 +58,15 @@ void print_usage(const char* program) {
   banner(program);
 }
 
+void console_line(const char* text) {
+  std::string line = std::string(text) + "\n";
+  std::fflush(stdout);
+  DWORD written = 0;
+  HANDLE out = oal::GetStdHandle(STD_OUTPUT_HANDLE);
+  if (!oal::WriteConsoleA(out, line.data(), static_cast<DWORD>(line.size()), &written, nullptr))
+    std::fputs(line.c_str(), stdout);
+}
+
 bool equals_ignoring_case(const char* a, const char* b) {
   for (; *a && *b; ++a, ++b)
     if (std::toupper(static_cast<unsigned char>(*a)) != std::toupper(static_cast<unsigned char>(*b))) return false;
@@ -67,12 +76,12 @@ bool equals_ignoring_case(const char* a, const char* b) {
 // One line of standard input without its line end (a CR before the LF is
 // part of the line end too); nullopt at end of input. `too_long` and
 // `binary` report lines that the loop must refuse.
-std::optional<std::string> read_line(bool& too_long, bool& binary) {
+std::optional<std::string> read_line(FILE* in, bool& too_long, bool& binary) {
   too_long = binary = false;
   std::string line;
   int c;
   bool any = false;
-  while ((c = std::fgetc(stdin)) != EOF) {
+  while ((c = std::fgetc(in)) != EOF) {
     any = true;
     if (c == '\n') break;
     if (line.size() <= kCommandLineMax) line.push_back(static_cast<char>(c));
@@ -161,7 +170,7 @@ bool dispatch(const cmd_entry_t* table, int32_t count, const std::string& line, 
   return found;
 }
 
-void run_loop(const cmd_entry_t* table, int32_t count, Counters& counters) {
+void run_loop(FILE* in, const cmd_entry_t* table, int32_t count, Counters& counters) {
   static const char* const kScript[] = {"ALL", "QUIT"};
   int script_lines_used = 0;
   std::string line;
@@ -171,7 +180,7 @@ void run_loop(const cmd_entry_t* table, int32_t count, Counters& counters) {
       if (script_lines_used < 2) line = kScript[script_lines_used++];
     } else {
       bool too_long = false, binary = false;
-      auto next = read_line(too_long, binary);
+      auto next = read_line(in, too_long, binary);
       if (!next) break;
       line = *next;
       // A line the record cannot hold is refused whole rather than cut.
@@ -181,7 +190,7 @@ void run_loop(const cmd_entry_t* table, int32_t count, Counters& counters) {
                                        : "ERROR: Command line with non-text bytes refused",
                    kCommandLineMax);
         ++counters.failed;
-        if (std::feof(stdin)) break;
+        if (std::feof(in)) break;
         continue;
       }
     }
@@ -214,13 +223,15 @@ void run_loop(const cmd_entry_t* table, int32_t count, Counters& counters) {
     if (!quit && !consumed) found = dispatch(table, count, line, word, run_all, counters);
     if (quit) break;
     if (!found && vol_above(0)) writeMsg(MSG_ERROR, "No command found by the name: %s", line.c_str());
-    if (std::feof(stdin) && !auto_report_mode) break;
+    if (std::feof(in) && !auto_report_mode) break;
   }
 }
 
 }  // namespace
 
-int console_main(const ConsoleTool& tool, int argc, char** argv) {
+int console_main(const ConsoleTool& tool, int argc, char** argv) { return console_run(tool, argc, argv, stdin); }
+
+int console_run(const ConsoleTool& tool, int argc, char** argv, FILE* input) {
   const char* program = tool.program;
   const char* log_name = tool.log_name;
   auto_report_mode = true;
@@ -234,7 +245,9 @@ int console_main(const ConsoleTool& tool, int argc, char** argv) {
 
   if (opal_open(1) != EXIT_OK) return static_cast<int>(EXIT_LIB_INIT_ERROR);
 
-  std::printf("Varnel\256 Lumagraph\n");
+  // The name holds a byte of the ANSI code page: a console shows it as the
+  // system converts it; redirected output keeps the byte.
+  console_line("Varnel\256 Lumagraph");
   std::printf("%s%s%s\n", program, " output redirected to ", log_name);
   std::fflush(stdout);
   if (!oal::freopen(log_name, "w", stdout)) {
@@ -251,7 +264,7 @@ int console_main(const ConsoleTool& tool, int argc, char** argv) {
   if (!table) {
     if (vol_above(0)) writeMsg(MSG_ERROR, "ERROR: Invalid pointer returned");
   } else {
-    run_loop(table, count, counters);
+    run_loop(input, table, count, counters);
   }
 
   opal_close();
