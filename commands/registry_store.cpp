@@ -196,6 +196,7 @@ void format_reg_data(DWORD type, const BYTE* data, DWORD size, char* text, size_
   size_t used = 0;
   auto put = [&](const char* piece, size_t n) {
     if (used + n >= text_size) return false;
+    if (n == 0) return true;  // empty data may come without a buffer
     std::memcpy(text + used, piece, n);
     used += n;
     text[used] = '\0';
