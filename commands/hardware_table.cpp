@@ -1,6 +1,8 @@
 // The hardware table's handlers, as the full command set carries them.
 #include "handler_tables.h"
 #include "handlers.h"
+#include "hw/frame_capture.h"
+#include "hw/ring_commands.h"
 #include "register_commands.h"
 
 namespace {
@@ -16,6 +18,17 @@ constexpr CommandHandlerRow kRows[] = {
     handler_row<CMD_GET_TV_REGS, cmd_get_tv_regs>(),
     handler_row<CMD_READ_ERROR, cmd_read_error>(),
     handler_row<CMD_SET_DEBUG_VOL, cmd_set_debug_vol>(),
+    handler_row<CMD_READ_RING_INS, cmd_read_ring_ins>(),
+    handler_row<CMD_DECODE_INS, cmd_decode_ins>(),
+    handler_row<CMD_GET_CRC_VALUES, cmd_get_crc_values>(),
+    handler_row<CMD_GET_FRAME_BUFFER, cmd_get_frame_buffer>(),
+    // The escape commands have no help text and act whatever the help
+    // request says: no shared head.
+    {CMD_VIDEO_CRC_START, cmd_video_crc_start},
+    {CMD_VIDEO_CRC_STOP, cmd_video_crc_stop},
+    {CMD_GET_CRC, cmd_get_crc},
+    {CMD_GET_CRC_DEBUG_INFO, cmd_get_crc_debug_info},
+    {CMD_GET_SURFACE_DATA, cmd_get_surface_data},
 };
 
 }  // namespace

@@ -8,5 +8,6 @@ HMODULE LoadLibraryA(LPCSTR name) { return ::LoadLibraryA(name); }
 FARPROC GetProcAddress(HMODULE module, LPCSTR name) { return ::GetProcAddress(module, name); }
 BOOL FreeLibrary(HMODULE module) { return ::FreeLibrary(module); }
 HMODULE GetModuleHandleA(LPCSTR name) { return ::GetModuleHandleA(name); }
+DWORD GetModuleFileNameA(HMODULE module, LPSTR name, DWORD size) { return ::GetModuleFileNameA(module, name, size); }
 
 }  // namespace oal
