@@ -53,7 +53,7 @@ opal_exit_t cmd_get_surface_data(cmd_args_t* args) {
   if (!args) return EXIT_INVALID_PARAM_ERROR;
   // The argument slot as it is: its text, zero-filled after it.
   char request[kSurfaceRequestSize] = {};
-  if (args->count > 1) std::memcpy(request, args->slot[1], strnlen(args->slot[1], sizeof request));
+  std::memcpy(request, args->slot[1], strnlen(args->slot[1], sizeof request));
   args->count = 0;
   return send_escape_checked(request, nullptr, VARNEL_ESCAPE_GET_SURFACE_DATA, kSurfaceRequestSize, 0);
 }
