@@ -52,6 +52,14 @@ bool parse_line(std::string_view line, ins_template_t& t) {
          t.mask != 0 && t.length_bias != 0;
 }
 
+// A file with an error gives no templates at all.
+ins_parse_t failed(int line_no) {
+  ins_parse_t result;
+  result.ok = false;
+  result.error_line = line_no;
+  return result;
+}
+
 }  // namespace
 
 ins_parse_t parse_ins_templates(std::string_view text) {
@@ -66,18 +74,10 @@ ins_parse_t parse_ins_templates(std::string_view text) {
     ++line_no;
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     // A line cut at the reader's limit would be parsed as two.
-    if (line.size() > kInsLineMax || line.find('\0') != std::string_view::npos) {
-      result.ok = false;
-      result.error_line = line_no;
-      return result;
-    }
+    if (line.size() > kInsLineMax || line.find('\0') != std::string_view::npos) return failed(line_no);
     if (line.substr(0, 2) == "//") continue;
     ins_template_t t;
-    if (!parse_line(line, t)) {
-      result.ok = false;
-      result.error_line = line_no;
-      return result;
-    }
+    if (!parse_line(line, t)) return failed(line_no);
     result.templates.push_back(t);
   }
   return result;
