@@ -3,9 +3,6 @@
 // the same lines (every message flushes) and, for reference, hexdump -C of
 // the same bytes.
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -16,32 +13,13 @@
 #include "commands/command_table.h"
 #include "hw/frame_capture.h"
 #include "lumainfo.h"
+#include "redirected_stdout.h"
 #include "sim/machine.h"
 
 namespace {
 
 constexpr uint32_t kWidth = 1024, kHeight = 768;
 
-class RedirectedStdout {
- public:
-  explicit RedirectedStdout(const char* path = nullptr) {
-    std::fflush(stdout);
-    saved_ = dup(1);
-    char name[] = "/tmp/luma-bench-XXXXXX";
-    int fd = path ? ::open(path, O_WRONLY | O_CREAT | O_TRUNC, 0600) : mkstemp(name);
-    if (!path) unlink(name);
-    dup2(fd, 1);
-    close(fd);
-  }
-  ~RedirectedStdout() {
-    std::fflush(stdout);
-    dup2(saved_, 1);
-    close(saved_);
-  }
-
- private:
-  int saved_;
-};
 
 // One machine for the whole run: plane 0 at 1024 x 768, 4-byte pixels.
 struct Machine {

@@ -2,38 +2,16 @@
 // output, so a plain printf plus fflush of the same line is the least any
 // writer can cost. Standard output is redirected to a file, as in a report run.
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <cstdio>
 
 #include "lumainfo.h"
+#include "redirected_stdout.h"
 #include "sim/machine.h"
 
 namespace {
 
 const char kLine[] = "Total Physical Memory                           : 1024 MB";
-
-class RedirectedStdout {
- public:
-  RedirectedStdout() {
-    std::fflush(stdout);
-    saved_ = dup(1);
-    char name[] = "/tmp/luma-bench-XXXXXX";
-    int fd = mkstemp(name);
-    unlink(name);
-    dup2(fd, 1);
-    close(fd);
-  }
-  ~RedirectedStdout() {
-    std::fflush(stdout);
-    dup2(saved_, 1);
-    close(saved_);
-  }
-
- private:
-  int saved_;
-};
 
 void BM_PrintfFlush(benchmark::State& state) {
   RedirectedStdout redirect;
