@@ -223,9 +223,10 @@ DWORD GetModuleFileNameA(HMODULE module, LPSTR name, DWORD size) {
     sim::set_last_error(ERROR_INSUFFICIENT_BUFFER);
     return 0;
   }
+  // As the Windows XP loader does: a path that does not fit fills the
+  // buffer without a terminator.
   if (path.size() >= size) {
-    std::memcpy(name, path.data(), size - 1);
-    name[size - 1] = '\0';
+    std::memcpy(name, path.data(), size);
     sim::set_last_error(ERROR_INSUFFICIENT_BUFFER);
     return size;
   }

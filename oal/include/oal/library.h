@@ -10,8 +10,8 @@ BOOL FreeLibrary(HMODULE module);
 // Null asks for the calling program's own executable module.
 HMODULE GetModuleHandleA(LPCSTR name);
 // The file of a module (null: the calling program). Returns the characters
-// copied; a path that does not fit is cut, terminated, and answered with
-// `size` and ERROR_INSUFFICIENT_BUFFER.
+// copied; a path that does not fit fills the buffer unterminated and is
+// answered with `size` and ERROR_INSUFFICIENT_BUFFER.
 DWORD GetModuleFileNameA(HMODULE module, LPSTR name, DWORD size);
 
 // GetProcAddress with the entry's real type.
