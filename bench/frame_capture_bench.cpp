@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "commands/command_table.h"
+#include "hw/driver_client.h"
 #include "hw/frame_capture.h"
 #include "lumainfo.h"
 #include "redirected_stdout.h"
@@ -29,12 +30,14 @@ struct Machine {
   Machine() {
     char name[] = "/tmp/luma-fb-bench-XXXXXX";
     dir = mkdtemp(name);
-    sim::Machine::boot_text(
-        "base = dov\n[machine]\nwait_scale = 0\n[mmio 2]\n0x60000 = 1023\n0x6000C = 767\n0x70188 = 4096\n"
-        "0x70184 = 0x80000\n",
-        dir);
+    sim::Machine::boot_text("base = dov\n[machine]\nwait_scale = 0\n", dir);
     std::filesystem::current_path(dir);
     if (opal_open(1) != EXIT_OK) std::abort();
+    // The plane at 1024 x 768, 4-byte pixels, whatever the screen's mode.
+    const uint32_t regs[][2] = {{0x60000, kWidth - 1}, {0x6000C, kHeight - 1}, {0x70188, kWidth * 4},
+                                {0x70184, 0x80000},    {0x70180, 0x98000000}};
+    for (const auto& r : regs)
+      if (!drv_write_reg(DRV_TARGET_MMIO, 32, r[0], r[1], 2)) std::abort();
     uint8_t* buffer = nullptr;
     uint32_t size = 0;
     if (opal_get_frame_buffer(0, 0, kWidth - 1, 0, kHeight - 1, &buffer, &size) != EXIT_OK) std::abort();

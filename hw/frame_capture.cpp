@@ -217,7 +217,10 @@ extern "C" opal_exit_t opal_get_frame_buffer(uint32_t plane, uint32_t x1, uint32
   // stride times a row number passes 4 GiB.
   const uint64_t first = uint64_t(base) + uint64_t(y1) * stride + uint64_t(x1) * bpp;
   const uint64_t end = first + uint64_t(y2 - y1) * stride + uint64_t(row_words) * 4;
-  if (end > aperture_bound()) {
+  // Every device's aperture holds the first 128 MiB: only a capture past
+  // them needs the family's size (a host bridge read for every row).
+  constexpr uint64_t kSmallestAperture = 128u << 20;
+  if (end > kSmallestAperture && end > aperture_bound()) {
     error("ERROR: The frame buffer lies outside the graphics aperture.");
     return EXIT_OS_CALL_ERROR;
   }
@@ -340,24 +343,27 @@ extern "C" opal_exit_t opal_save_frame_buffer_bmp(uint32_t plane, uint32_t x1, u
 
 void print_hex_ascii(const uint8_t* bytes, uint32_t offset, size_t count) {
   if (!vol_above(0)) return;
-  char address[9], hex[49], text[17];
-  for (size_t line = 0; line < count; line += 16) {
-    size_t n = count - line < 16 ? count - line : 16;
-    std::snprintf(address, sizeof address, "%08lX", static_cast<unsigned long>(offset + line));
-    size_t h = 0;
+  // "%8s  %48s  |%16s|", built in place: the dump is long and every line
+  // is one message.
+  char line[8 + 2 + 48 + 3 + 16 + 2];
+  for (size_t at = 0; at < count; at += 16) {
+    size_t n = count - at < 16 ? count - at : 16;
+    std::snprintf(line, sizeof line, "%08lX  ", static_cast<unsigned long>(offset + at));
+    char* hex = line + 10;
+    char* text = line + 61;
+    std::memset(hex, ' ', 51);
     for (size_t i = 0; i < n; ++i) {
-      uint8_t b = bytes[line + i];
-      if (i) hex[h++] = ' ';
-      if (i == 8) hex[h++] = ' ';
-      hex[h++] = kHexDigits[b >> 4];
-      hex[h++] = kHexDigits[b & 15];
+      uint8_t b = bytes[at + i];
+      char* h = hex + 3 * i + (i >= 8);
+      h[0] = kHexDigits[b >> 4];
+      h[1] = kHexDigits[b & 15];
       text[i] = b < 32 || b > 126 || b == '%' ? '.' : static_cast<char>(b);
     }
-    while (h < 48) hex[h++] = ' ';
-    hex[48] = '\0';
     for (size_t i = n; i < 16; ++i) text[i] = ' ';
-    text[16] = '\0';
-    writeMsg(MSG_PLAIN, "%8s  %48s  |%16s|", address, hex, text);
+    text[-1] = '|';
+    text[16] = '|';
+    text[17] = '\0';
+    writeMsg(MSG_PLAIN, "%s", line);
   }
 }
 

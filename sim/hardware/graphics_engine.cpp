@@ -199,10 +199,15 @@ void GraphicsEngine::draw(int, const PlaneShown& p) {
   uint64_t stride = p.stride ? p.stride : row_bytes;
   if (uint64_t(p.surface) + stride * (p.height - 1) + row_bytes > kLargestAperture) return;
   uint32_t format = p.control & 0x3C000000;
+  const bool rotated = p.control & 0x8000;
   std::vector<uint8_t> row(row_bytes);
   for (uint32_t y = 0; y < p.height; ++y) {
     for (uint32_t x = 0; x < p.width; ++x) {
-      uint32_t v = encode(pattern(x, y, p.width, p.height), format);
+      // Turned by 180 degrees the plane is scanned out from its end, so the
+      // picture is stored the other way round to show upright.
+      uint32_t v = encode(rotated ? pattern(p.width - 1 - x, p.height - 1 - y, p.width, p.height)
+                                  : pattern(x, y, p.width, p.height),
+                          format);
       for (uint32_t b = 0; b < bpp; ++b) row[uint64_t(x) * bpp + b] = uint8_t(v >> (8 * b));
     }
     memory_.mem_fill(aperture_ + p.surface + stride * y, row.data(), row.size());

@@ -11,14 +11,19 @@
 
 namespace {
 
-const char kProfile[] =
-    "base = dov\n[machine]\nwait_scale = 0\n"
-    "[mmio 2]\n0x60000 = 63\n0x6000C = 47\n0x70188 = 256\n0x70184 = 0x80000\n";
+const char kProfile[] = "base = dov\n[machine]\nwait_scale = 0\n";
 constexpr uint32_t kSurface = 0x80000, kStride = 256;
 
 class CaptureTest : public HwSessionTest {
  protected:
   CaptureTest() : HwSessionTest(kProfile) {}
+  // A small picture: the registers keep what is written until the screens change.
+  void SetUp() override {
+    HwSessionTest::SetUp();
+    const std::pair<uint32_t, uint32_t> regs[] = {{0x60000, 63},   {0x6000C, 47},   {0x70188, kStride},
+                                                  {0x70184, kSurface}, {0x70180, 0x98000000}, {0x71180, 0}};
+    for (auto [offset, value] : regs) set_reg(offset, value);
+  }
   std::vector<uint8_t> capture(uint32_t x1, uint32_t x2, uint32_t y1, uint32_t y2, opal_exit_t expect = EXIT_OK) {
     uint8_t* buffer = nullptr;
     uint32_t size = 0;
@@ -264,6 +269,44 @@ TEST_F(CaptureTest, TheImageFileMatchesTheDump) {
   EXPECT_EQ(uint8_t(file[54 + 3 * 48 + 2]), 0xFF) << "red at the top left";
   EXPECT_EQ(opal_save_frame_buffer_bmp(0, 0, 64, 0, 0, "C:\\no.bmp"), EXIT_INVALID_PARAM_ERROR);
   EXPECT_EQ(opal_save_frame_buffer_bmp(0, 0, 1, 0, 0, nullptr), EXIT_INVALID_PARAM_ERROR);
+}
+
+// The primary screen's own picture, as its display registers show it.
+class ScreenPictureTest : public HwSessionTest {
+ protected:
+  ScreenPictureTest() : HwSessionTest("base = cyr\n[machine]\nwait_scale = 0\n") {}
+  uint32_t pixel(uint32_t x, uint32_t y) {
+    uint8_t* buffer = nullptr;
+    uint32_t size = 0;
+    EXPECT_EQ(opal_get_frame_buffer(0, x, x, y, y, &buffer, &size), EXIT_OK);
+    uint32_t v = size == 4 ? uint32_t(buffer[0]) << 24 | buffer[1] << 16 | buffer[2] << 8 | buffer[3] : 0xDEAD;
+    opal_free_frame_buffer(buffer);
+    return v;
+  }
+  uint32_t reg(uint32_t offset) {
+    uint32_t v = 0;
+    EXPECT_TRUE(drv_read_mmio(32, offset, &v, 2));
+    return v;
+  }
+};
+
+TEST_F(ScreenPictureTest, AModeOrRotationChangeRedrawsThePicture) {
+  const uint32_t w = (reg(0x60000) & 0xFFF) + 1, h = (reg(0x6000C) & 0xFFF) + 1;
+  EXPECT_EQ(pixel(0, 0), 0x00FF0000u) << "red at the top left";
+  EXPECT_EQ(pixel(w - 1, 0), 0u) << "the black bar at the right";
+  EXPECT_EQ(pixel(w - 1, h - 1), 0x00FFFFFFu) << "the ramp's white end";
+  // Turned by 180 degrees the picture is stored the other way round.
+  ASSERT_EQ(run("rotate lvds 180").result, EXIT_OK);
+  ASSERT_EQ(reg(0x70180) >> 15 & 1, 1u);
+  EXPECT_EQ(pixel(0, 0), 0x00FFFFFFu);
+  EXPECT_EQ(pixel(w - 1, h - 1), 0x00FF0000u);
+  ASSERT_EQ(run("rotate lvds 0").result, EXIT_OK);
+  EXPECT_EQ(pixel(0, 0), 0x00FF0000u);
+  ASSERT_EQ(run("set_scrn_res 0 800x600x60").result, EXIT_OK);
+  ASSERT_EQ(reg(0x60000) & 0xFFF, 799u);
+  EXPECT_EQ(pixel(799, 0), 0u);
+  EXPECT_EQ(pixel(799, 599), 0x00FFFFFFu);
+  EXPECT_EQ(pixel(400, 599), 0x007F7F7Fu) << "grey half way along the ramp";
 }
 
 // ---- Pipe CRC
