@@ -164,7 +164,7 @@ TEST_F(CaptureTest, TheCommandTakesItsBoundsInEveryForm) {
       {"get_frame_buffer 0 1 4 3 2", 1, 3, 2, 4},   {"get_frame_buffer 0 0x3 0 1 0", 1, 3, 0, 0},
   };
   for (const Case& c : cases) {
-    Run r = run(c.line, 9);
+    Run r = run(c.line);
     ASSERT_EQ(r.result, EXIT_OK) << c.line << r.out;
     EXPECT_EQ(r.args.count, 0) << c.line;
     EXPECT_EQ(dumped(r.out), capture(c.x1, c.x2, c.y1, c.y2)) << c.line;

@@ -1,14 +1,13 @@
 // A simulated machine with an open session that installed the register
 // access driver, and running commands of the full set on it.
 #pragma once
-#include <strings.h>
-
 #include <string>
 #include <vector>
 
 #include "commands/command_table.h"
 #include "hw/driver_client.h"
 #include "lumainfo.h"
+#include "support/command_line.h"
 #include "support/sim_fixture.h"
 
 class HwSessionTest : public SimTest {
@@ -32,21 +31,11 @@ class HwSessionTest : public SimTest {
     std::string out;
     cmd_args_t args;
   };
-  // Runs a command line through its handler, capturing standard output.
-  // `count` is what the caller left in the record's count beforehand.
-  Run run(const std::string& line, int32_t preset_count = -1) {
+  // Runs a command line through the joined table, capturing standard output.
+  Run run(const std::string& line) {
     Run r{};
-    EXPECT_TRUE(tokenize_command_line(line.c_str(), &r.args)) << line;
-    int32_t id_count = 0;
-    cmd_entry_t* table = get_command_table(&id_count);
-    cmd_handler_t handler = nullptr;
-    for (int32_t i = 0; i < id_count; ++i)
-      if (strcasecmp(table[i].name, r.args.slot[0]) == 0) handler = table[i].handler;
-    EXPECT_NE(handler, nullptr) << line;
-    if (!handler) return r;
-    if (preset_count >= 0) r.args.count = preset_count;
     StdoutCapture capture;
-    r.result = handler(&r.args);
+    r.result = run_command_line(line, r.args);
     std::fflush(stdout);
     r.out = capture.stop();
     return r;

@@ -15,12 +15,12 @@ TEST_F(VideoCrcTest, ACollectionListsEveryFrame) {
   // The record's count is the caller's until the command sets it: these
   // commands write no result lines, so it must come back as 0.
   for (const char* line : {"video_crc_start", "video_crc_stop", "get_crc_debug_info"}) {
-    Run r = run(line, 7);
+    Run r = run(line);
     EXPECT_EQ(r.result, EXIT_OK) << line;
     EXPECT_EQ(r.args.count, 0) << line;
     EXPECT_EQ(r.out, "") << line;
   }
-  Run r = run("get_crc", 7);
+  Run r = run("get_crc");
   ASSERT_EQ(r.result, EXIT_OK);
   EXPECT_EQ(r.args.count, 0);
   std::vector<std::string> lines = lines_of(r.out);
@@ -47,7 +47,7 @@ TEST_F(VideoCrcTest, TheHelpRequestIsNotLookedAt) {
 }
 
 TEST_F(VideoCrcTest, TheSurfaceRequestCarriesTheArgumentText) {
-  Run r = run("get_surface_data overlay.yuv", 3);
+  Run r = run("get_surface_data overlay.yuv");
   EXPECT_EQ(r.result, EXIT_OK);
   EXPECT_EQ(r.args.count, 0);
   EXPECT_EQ(machine().state("display").get_or("drv.surface.request", ""), "overlay.yuv");
@@ -110,7 +110,7 @@ TEST_F(RefusingDriverTest, EveryEscapeCommandNamesItsEscape) {
       {"get_surface_data x", "VARNEL_ESCAPE_GET_SURFACE_DATA"},
   };
   for (auto [line, escape] : cases) {
-    Run r = run(line, 4);
+    Run r = run(line);
     EXPECT_EQ(r.result, EXIT_OS_CALL_ERROR) << line;
     EXPECT_EQ(r.args.count, 0) << line;
     EXPECT_NE(r.out.find(std::string("ERROR while sending ") + escape + " escape key"), std::string::npos)
