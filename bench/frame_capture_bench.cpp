@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "commands/command_table.h"
+#include "core/command_table.h"
 #include "hw/driver_client.h"
 #include "hw/frame_capture.h"
 #include "lumainfo.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "commands/command_table.h"
+#include "core/command_table.h"
 #include "hw/driver_client.h"
 #include "lumainfo.h"
 #include "support/command_line.h"
