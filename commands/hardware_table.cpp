@@ -22,13 +22,13 @@ constexpr CommandHandlerRow kRows[] = {
     handler_row<CMD_DECODE_INS, cmd_decode_ins>(),
     handler_row<CMD_GET_CRC_VALUES, cmd_get_crc_values>(),
     handler_row<CMD_GET_FRAME_BUFFER, cmd_get_frame_buffer>(),
-    // The escape commands have no help text and act whatever the help
-    // request says: no shared head.
-    {CMD_VIDEO_CRC_START, cmd_video_crc_start},
-    {CMD_VIDEO_CRC_STOP, cmd_video_crc_stop},
-    {CMD_GET_CRC, cmd_get_crc},
-    {CMD_GET_CRC_DEBUG_INFO, cmd_get_crc_debug_info},
-    {CMD_GET_SURFACE_DATA, cmd_get_surface_data},
+    // A help request to the escape commands lists their (empty) help: it
+    // must not start or stop the driver's video CRC collection.
+    handler_row<CMD_VIDEO_CRC_START, cmd_video_crc_start>(),
+    handler_row<CMD_VIDEO_CRC_STOP, cmd_video_crc_stop>(),
+    handler_row<CMD_GET_CRC, cmd_get_crc>(),
+    handler_row<CMD_GET_CRC_DEBUG_INFO, cmd_get_crc_debug_info>(),
+    handler_row<CMD_GET_SURFACE_DATA, cmd_get_surface_data>(),
 };
 
 }  // namespace

@@ -30,8 +30,7 @@ std::vector<uint8_t> frame_to_bmp(const uint8_t* pixels, size_t size, uint32_t c
 opal_exit_t cmd_get_crc_values(cmd_args_t* args);
 opal_exit_t cmd_get_frame_buffer(cmd_args_t* args);
 
-// The driver's video CRC collection and the surface-data request: whole
-// handlers, as they take no help request.
+// The driver's video CRC collection and the surface-data request.
 opal_exit_t cmd_video_crc_start(cmd_args_t* args);
 opal_exit_t cmd_video_crc_stop(cmd_args_t* args);
 opal_exit_t cmd_get_crc(cmd_args_t* args);
