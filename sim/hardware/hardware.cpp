@@ -1,5 +1,7 @@
 #include "hardware.h"
 
+#include <algorithm>
+
 #include <cstring>
 #include <string>
 
@@ -599,11 +601,25 @@ void Hardware::mem_write(uint64_t address, unsigned size, uint32_t value) {
   for (unsigned i = 0; i < size; ++i) byte(address + i) = uint8_t(value >> (8 * i));
 }
 
+// The graphics engine's drawing: the test pattern and the rings. Aperture
+// bytes the profile preloaded stay as the profile put them.
 void Hardware::mem_fill(uint64_t address, const uint8_t* bytes, size_t count) {
   while (count) {
     size_t in_page = 0x1000 - (address & 0xFFF);
     size_t n = count < in_page ? count : in_page;
-    std::memcpy(&byte(address), bytes, n);
+    uint64_t keep_from = address + n;  // first preloaded byte in this piece
+    uint64_t keep_to = address + n;
+    for (auto& [first, end] : preloaded_)
+      if (first < address + n && end > address) {
+        uint64_t from = first > address ? first : address;
+        if (from < keep_from) keep_from = from, keep_to = end;
+      }
+    if (keep_from > address) {
+      n = static_cast<size_t>(keep_from - address);
+      std::memcpy(&byte(address), bytes, n);
+    } else {
+      n = static_cast<size_t>(std::min<uint64_t>(keep_to, address + n) - address);  // skip preloaded bytes
+    }
     address += n, bytes += n, count -= n;
   }
 }

@@ -131,6 +131,9 @@ class Hardware : public Part, public PhysicalMemory {
   DisplayRegisters display_registers_;
   bool booted_ = false;  // the profile's registers are in place
   std::unique_ptr<GraphicsEngine> engine_;
+  // Aperture bytes the profile preloaded, [first, end): the profile's
+  // explicit wish, which the drawn test pattern and rings leave alone.
+  std::vector<std::pair<uint64_t, uint64_t>> preloaded_;
 };
 
 }  // namespace sim

@@ -46,10 +46,12 @@ bool exists(const std::string& path) {
 }
 
 // The registers the simulated display sets from its screens: pipe
-// configuration and timings, planes, ports.
+// configuration and timings, the pipes' CRC results, planes, ports.
 bool follows_screen(uint32_t word) {
   for (uint32_t block : {0x60000u, 0x61000u, 0x70180u, 0x71180u})
     if (word - block < 0x20) return true;
+  for (uint32_t crc : {0x60060u, 0x61060u})
+    if (word - crc < 0x10) return true;
   for (uint32_t reg : {0x70008u, 0x71008u, 0x68000u, 0x61100u, 0x61140u, 0x61160u, 0x61180u, 0x64100u, 0x64200u})
     if (word == reg) return true;
   return false;
