@@ -13,7 +13,6 @@ namespace {
 
 const char kLine[] = "Total Physical Memory                           : 1024 MB";
 
-
 void BM_PrintfFlush(benchmark::State& state) {
   RedirectedStdout redirect;
   for (auto _ : state) {

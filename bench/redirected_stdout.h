@@ -1,5 +1,5 @@
-// Standard output redirected to an unlinked temporary file while the object
-// lives, as in a report run whose output goes to its log.
+// Standard output redirected to a file for the life of the object, as in a
+// report run: an anonymous temporary file, or the named one.
 #pragma once
 #include <fcntl.h>
 #include <stdlib.h>
@@ -9,12 +9,12 @@
 
 class RedirectedStdout {
  public:
-  RedirectedStdout() {
+  explicit RedirectedStdout(const char* path = nullptr) {
     std::fflush(stdout);
     saved_ = dup(1);
     char name[] = "/tmp/luma-bench-XXXXXX";
-    int fd = mkstemp(name);
-    unlink(name);
+    int fd = path ? ::open(path, O_WRONLY | O_CREAT | O_TRUNC, 0600) : mkstemp(name);
+    if (!path) unlink(name);
     dup2(fd, 1);
     close(fd);
   }

@@ -2,6 +2,8 @@
 #include "handler_tables.h"
 #include "handlers.h"
 #include "hw/raw_access.h"
+#include "hw/frame_capture.h"
+#include "hw/ring_commands.h"
 #include "register_commands.h"
 
 namespace {
@@ -25,6 +27,17 @@ constexpr CommandHandlerRow kRows[] = {
     handler_row<CMD_SET_DEBUG_VOL, cmd_set_debug_vol>(),
     handler_row<CMD_GET_PCI_INFO, cmd_get_pci_info>(),
     handler_row<CMD_READ_MMIO_REGS, cmd_read_mmio_regs>(),
+    handler_row<CMD_READ_RING_INS, cmd_read_ring_ins>(),
+    handler_row<CMD_DECODE_INS, cmd_decode_ins>(),
+    handler_row<CMD_GET_CRC_VALUES, cmd_get_crc_values>(),
+    handler_row<CMD_GET_FRAME_BUFFER, cmd_get_frame_buffer>(),
+    // A help request to the escape commands lists their (empty) help: it
+    // must not start or stop the driver's video CRC collection.
+    handler_row<CMD_VIDEO_CRC_START, cmd_video_crc_start>(),
+    handler_row<CMD_VIDEO_CRC_STOP, cmd_video_crc_stop>(),
+    handler_row<CMD_GET_CRC, cmd_get_crc>(),
+    handler_row<CMD_GET_CRC_DEBUG_INFO, cmd_get_crc_debug_info>(),
+    handler_row<CMD_GET_SURFACE_DATA, cmd_get_surface_data>(),
 };
 
 }  // namespace

@@ -321,6 +321,20 @@ LUMA_API opal_exit_t opal_get_golden_htotal(opal_mode_t** input, opal_mode_t** o
 LUMA_API uint32_t opal_read_mmio_reg(uint32_t offset, uint32_t width);
 LUMA_API opal_exit_t opal_write_mmio_reg(uint32_t offset, uint32_t value, uint32_t width);
 
+/* CRC and frame buffer */
+/* The pipe's CRC per colour channel over one frame, from port 0 (the
+ * pipe's output), 1 (DVOB) or 2 (DVOC). */
+LUMA_API opal_exit_t opal_get_crc_values(uint32_t pipe, uint32_t port, uint32_t* red, uint32_t* green,
+                                         uint32_t* blue, uint32_t* residual);
+/* A copy of pixels x1..x2, rows y1..y2 (inclusive, either order) of plane
+ * 0 or 1: each pixel's bytes most significant first, rows top down.
+ * Released with opal_free_frame_buffer. */
+LUMA_API opal_exit_t opal_get_frame_buffer(uint32_t plane, uint32_t x1, uint32_t x2, uint32_t y1, uint32_t y2,
+                                           uint8_t** buffer, uint32_t* size);
+/* The same rectangle written to `path` as a 24-bit BMP image. */
+LUMA_API opal_exit_t opal_save_frame_buffer_bmp(uint32_t plane, uint32_t x1, uint32_t x2, uint32_t y1,
+                                                uint32_t y2, const char* path);
+
 /* Colour conversions */
 /* A 3.5 fixed-point gamma byte to its value rounded to one decimal. */
 LUMA_API float opal_gamma_decode(uint8_t value);

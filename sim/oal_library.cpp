@@ -274,6 +274,31 @@ BOOL GetModuleHandleExA(DWORD flags, LPCSTR name, HMODULE* module) {
   return TRUE;
 }
 
+DWORD GetModuleFileNameA(HMODULE module, LPSTR name, DWORD size) {
+  std::string path;
+  if (!module) {
+    path = sim::program_path();
+  } else if (auto* mod = sim::lookup<sim::Module>(module)) {
+    path = mod->path;
+  } else {
+    sim::set_last_error(ERROR_INVALID_HANDLE);
+    return 0;
+  }
+  if (!name || size == 0) {
+    sim::set_last_error(ERROR_INSUFFICIENT_BUFFER);
+    return 0;
+  }
+  // As the Windows XP loader does: a path that does not fit fills the
+  // buffer without a terminator.
+  if (path.size() >= size) {
+    std::memcpy(name, path.data(), size);
+    sim::set_last_error(ERROR_INSUFFICIENT_BUFFER);
+    return size;
+  }
+  std::memcpy(name, path.c_str(), path.size() + 1);
+  return static_cast<DWORD>(path.size());
+}
+
 HRSRC FindResourceA(HMODULE module, LPCSTR name, LPCSTR type) {
   auto* mod = sim::lookup<sim::Module>(module ? module : GetModuleHandleA(nullptr));
   if (!mod || !name || !type) {

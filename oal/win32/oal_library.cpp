@@ -11,5 +11,6 @@ HMODULE GetModuleHandleA(LPCSTR name) { return ::GetModuleHandleA(name); }
 BOOL GetModuleHandleExA(DWORD flags, LPCSTR name, HMODULE* module) {
   return ::GetModuleHandleExA(flags, name, module);
 }
+DWORD GetModuleFileNameA(HMODULE module, LPSTR name, DWORD size) { return ::GetModuleFileNameA(module, name, size); }
 
 }  // namespace oal

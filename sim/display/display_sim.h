@@ -6,7 +6,7 @@
 //   [screen N]   name, string, driver (lumagraph|foreign), head (0|1),
 //                primary, attached, shown (always|extended), width, height,
 //                depth, refresh
-//   [lumagraph]  the driver's ports, dcs, dc, no_enable, signature
+//   [lumagraph]  the driver's ports, dcs, dc, no_enable, signature, crc_frames
 //   [faults]     no_screens; escape_zero = screen index (or "all") whose driver answers
 //                every escape with 0; create_dc = screen index whose device
 //                context cannot be created; driver_reply = a hostile reply

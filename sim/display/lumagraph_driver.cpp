@@ -181,8 +181,10 @@ bool parse_config(const std::map<std::string, std::string>& keys, const std::str
       config.no_enable = list;
     } else if (key == "signature" && list.size() == 1) {
       config.signature = list[0];
+    } else if (key == "crc_frames" && list.size() == 1) {
+      config.crc_frames = list[0];
     } else {
-      error = "[lumagraph] has no key '" + key + "' (ports, dcs, dc, no_enable, signature)";
+      error = "[lumagraph] has no key '" + key + "' (ports, dcs, dc, no_enable, signature, crc_frames)";
       return false;
     }
   }
@@ -477,15 +479,16 @@ int Driver::escape(int32_t code, int32_t in_size, const void* in, int32_t out_si
     case VIDEO_CRC_STOP:
       if (!number("crc.running", 0)) return kRefused;
       set_number("crc.running", 0);
-      set_number("crc.frames", 60);
+      set_number("crc.frames", config_.crc_frames);
       return kAnswered;
     case GET_CRC: {
       if (!need(0, 4000)) return kRefused;
       std::memset(out, 0, 4000);
-      uint32_t frames = std::min<uint32_t>(number("crc.frames", 0), 999);
+      // The count is the driver's own; the CRCs stop where the reply ends.
+      uint32_t frames = number("crc.frames", 0);
       put32(out, 0, frames);
       uint32_t crc = 0x1D0F0000u ^ current_dc();
-      for (uint32_t i = 0; i < frames; ++i) {
+      for (uint32_t i = 0; i < std::min<uint32_t>(frames, 999); ++i) {
         crc = crc * 1103515245u + 12345u;
         put32(out, 4 + 4 * i, crc);
       }

@@ -47,12 +47,15 @@ struct DriverConfig {
   uint32_t initial_dc = 0;
   std::vector<uint32_t> no_enable;    // ports that refuse to be enabled
   uint32_t signature = 0xE1D0;
+  // Frames the video CRC collection reports decoded once stopped; the
+  // reply holds at most 999 CRCs, whatever the count says.
+  uint32_t crc_frames = 60;
   std::string product = "Lumagraph Graphics Driver";
   Quirk quirk = Quirk::None;
 };
 
 // Reads a configuration from the profile's [lumagraph] keys (ports, dcs,
-// dc, no_enable, signature, product) and a quirk name; false with `error`.
+// dc, no_enable, signature, crc_frames, product) and a quirk name; false with `error`.
 bool parse_config(const std::map<std::string, std::string>& keys, const std::string& quirk,
                   DriverConfig& config, std::string& error);
 DriverConfig default_config();

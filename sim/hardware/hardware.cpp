@@ -1,5 +1,7 @@
 #include "hardware.h"
 
+#include <algorithm>
+
 #include <cstring>
 #include <string>
 
@@ -493,6 +495,24 @@ Hardware::Hardware(Machine& machine) : machine_(machine), gmbus_(machine.profile
     }
   }
   booted_ = true;
+  if (Function* fn = function(0, 2)) {
+    uint16_t id;
+    std::memcpy(&id, &fn->config[2], 2);
+    uint32_t aperture;
+    std::memcpy(&aperture, &fn->config[0x10 + 4 * (hwpeek::gmch_bar_row(id).aperture_bar % 6)], 4);
+    // The driver maps graphics memory from the aperture BAR's top byte.
+    engine_ = std::make_unique<GraphicsEngine>(machine, *this, id, mmio_bar(*fn, 2) & ~0xFu, aperture & 0xFF000000u,
+                                               p.flag("gmbus", "sdvo70", true), p.flag("gmbus", "sdvo72", true));
+    engine_->build_rings();
+  }
+}
+
+void Hardware::before_mapping() {
+  if (!engine_) return;
+  // The display registers catch up with the screens first: the pictures
+  // follow them.
+  if (Function* fn = function(0, 2)) follow_display((mmio_bar(*fn, 2) & ~0xFu) + 0x70180);
+  engine_->sync_planes();
 }
 
 Hardware::~Hardware() = default;
@@ -555,13 +575,53 @@ uint32_t Hardware::phys_read(uint64_t address, unsigned size) {
   follow_display(address);
   uint32_t reg;
   if (in_gmbus(address, reg)) return gmbus_.read(reg & ~3u) >> (8 * (reg & 3));
+  uint32_t v;
+  if (engine_ && engine_->read(address, size, v)) return v;
+  return mem_read(address, size);
+}
+
+uint32_t Hardware::mem_read(uint64_t address, unsigned size) {
   uint32_t v = 0;
+  // One page lookup for an access inside a page.
+  if ((address & 0xFFF) + size <= 0x1000) {
+    auto it = pages_.find(address >> 12);
+    if (it == pages_.end()) return 0;
+    for (unsigned i = 0; i < size; ++i) v |= uint32_t(it->second[(address & 0xFFF) + i]) << (8 * i);
+    return v;
+  }
   for (unsigned i = 0; i < size; ++i) {
     auto it = pages_.find((address + i) >> 12);
     uint8_t b = it == pages_.end() ? 0 : it->second[(address + i) & 0xFFF];
     v |= uint32_t(b) << (8 * i);
   }
   return v;
+}
+
+void Hardware::mem_write(uint64_t address, unsigned size, uint32_t value) {
+  for (unsigned i = 0; i < size; ++i) byte(address + i) = uint8_t(value >> (8 * i));
+}
+
+// The graphics engine's drawing: the test pattern and the rings. Aperture
+// bytes the profile preloaded stay as the profile put them.
+void Hardware::mem_fill(uint64_t address, const uint8_t* bytes, size_t count) {
+  while (count) {
+    size_t in_page = 0x1000 - (address & 0xFFF);
+    size_t n = count < in_page ? count : in_page;
+    uint64_t keep_from = address + n;  // first preloaded byte in this piece
+    uint64_t keep_to = address + n;
+    for (auto& [first, end] : preloaded_)
+      if (first < address + n && end > address) {
+        uint64_t from = first > address ? first : address;
+        if (from < keep_from) keep_from = from, keep_to = end;
+      }
+    if (keep_from > address) {
+      n = static_cast<size_t>(keep_from - address);
+      std::memcpy(&byte(address), bytes, n);
+    } else {
+      n = static_cast<size_t>(std::min<uint64_t>(keep_to, address + n) - address);  // skip preloaded bytes
+    }
+    address += n, bytes += n, count -= n;
+  }
 }
 
 void Hardware::phys_write(uint64_t address, unsigned size, uint32_t value) {
@@ -572,7 +632,8 @@ void Hardware::phys_write(uint64_t address, unsigned size, uint32_t value) {
     gmbus_.write(reg & ~3u, value);
     return;
   }
-  for (unsigned i = 0; i < size; ++i) byte(address + i) = uint8_t(value >> (8 * i));
+  mem_write(address, size, value);
+  if (engine_) engine_->written(address, size, value);
 }
 
 }  // namespace sim

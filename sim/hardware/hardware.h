@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "display_registers.h"
+#include "graphics_engine.h"
 #include "machine.h"
 
 namespace sim {
@@ -78,7 +79,7 @@ class GmbusModel {
   std::map<uint8_t, std::unique_ptr<SdvoDevice>> sdvo_;
 };
 
-class Hardware : public Part {
+class Hardware : public Part, public PhysicalMemory {
  public:
   explicit Hardware(Machine& machine);
   ~Hardware() override;
@@ -91,6 +92,10 @@ class Hardware : public Part {
   // from the controller model.
   uint32_t phys_read(uint64_t address, unsigned size);
   void phys_write(uint64_t address, unsigned size, uint32_t value);
+
+  // The driver is about to map a range: the planes' pictures catch up
+  // with their registers.
+  void before_mapping();
 
   GmbusModel& gmbus() { return gmbus_; }
   // Accesses through no mapping, or past its end (must stay 0).
@@ -114,6 +119,9 @@ class Hardware : public Part {
   // or written.
   void follow_display(uint64_t address);
   class WindowRegisters;
+  uint32_t mem_read(uint64_t address, unsigned size) override;
+  void mem_write(uint64_t address, unsigned size, uint32_t value) override;
+  void mem_fill(uint64_t address, const uint8_t* bytes, size_t count) override;
 
   Machine& machine_;
   std::map<uint32_t, Function> functions_;  // key bus << 8 | slot
@@ -122,6 +130,10 @@ class Hardware : public Part {
   GmbusModel gmbus_;
   DisplayRegisters display_registers_;
   bool booted_ = false;  // the profile's registers are in place
+  std::unique_ptr<GraphicsEngine> engine_;
+  // Aperture bytes the profile preloaded, [first, end): the profile's
+  // explicit wish, which the drawn test pattern and rings leave alone.
+  std::vector<std::pair<uint64_t, uint64_t>> preloaded_;
 };
 
 }  // namespace sim

@@ -23,6 +23,7 @@ uint32_t SimHwAccess::bus_write(uint32_t bus, uint32_t slot, const void* buffer,
 volatile uint8_t* SimHwAccess::map_io_space(uint64_t physical, uint32_t length) {
   // A 32-bit machine: nothing lies above 4 GiB.
   if (length == 0 || physical + length > 0x100000000ull) return nullptr;
+  hw_.before_mapping();
   void* p = ::mmap(nullptr, length, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
   if (p == MAP_FAILED) return nullptr;
   mappings_[reinterpret_cast<uintptr_t>(p)] = {physical, length};

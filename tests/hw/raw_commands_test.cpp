@@ -173,10 +173,17 @@ TEST_F(RawTest, WritesLandWhereTheyAreAskedFor) {
   EXPECT_EQ(w.lines[0], "WROTE: From Address: 0x100 to 0x104 address, Value: 0xFF");
   EXPECT_NE(run("read_mem 0xFC 3").out.find("000000FC     000000FC FFFFFFFF 00000104\n"), std::string::npos);
 
-  Outcome m = run("write_mmio 0x70184 0xBEEF 16");
+  // A 16-bit write replaces the low half only: 0x60020 is a counter no
+  // table names, the plane's surface register holds the address the
+  // simulated screen put there, and neither loses its high half.
+  Outcome m = run("write_mmio 0x60020 0xBEEF 16");
   ASSERT_EQ(m.rc, EXIT_OK);
-  EXPECT_EQ(m.lines.at(0), "WROTE: Register: 0x70184 Value: 0xBEEF");
-  EXPECT_EQ(run("read_mmio 0x70184").lines.at(0), "READ: Register: 0x70184 Value: 0xBEEF");
+  EXPECT_EQ(m.lines.at(0), "WROTE: Register: 0x60020 Value: 0xBEEF");
+  EXPECT_EQ(run("read_mmio 0x60020").lines.at(0), "READ: Register: 0x60020 Value: 0x6BEEF");
+  EXPECT_EQ(run("read_mmio 0x60021 1 8").lines.at(0), "READ: Register: 0x60021 Value: 0xBE");
+  EXPECT_EQ(run("read_mmio 0x70184").lines.at(0), "READ: Register: 0x70184 Value: 0x80000");
+  ASSERT_EQ(run("write_mmio 0x70184 0xBEEF 16").rc, EXIT_OK);
+  EXPECT_EQ(run("read_mmio 0x70184").lines.at(0), "READ: Register: 0x70184 Value: 0x8BEEF");
   EXPECT_EQ(run("read_mmio 0x70185 1 8").lines.at(0), "READ: Register: 0x70185 Value: 0xBE");
 }
 
@@ -196,19 +203,20 @@ TEST_F(RawTest, ReadMemSplitsIntoChunksOf2048Words) {
 }
 
 TEST_F(RawTest, ReadMmioDumpsWholeLinesAndEveryByteAskedFor) {
-  Outcome r = run("read_mmio 0x60010 8");
+  // Counters past the pipe's timing registers, which the simulated screen sets.
+  Outcome r = run("read_mmio 0x60030 8");
   ASSERT_EQ(r.rc, EXIT_OK);
   EXPECT_TRUE(r.lines.empty());
-  EXPECT_NE(r.out.find("00060010     00060010 00060014 00060018 0006001C\n"
-                       "00060020     00060020 00060024 00060028 0006002C\n"),
+  EXPECT_NE(r.out.find("00060030     00060030 00060034 00060038 0006003C\n"
+                       "00060040     00060040 00060044 00060048 0006004C\n"),
             std::string::npos)
       << r.out;
   // Three bytes: the last word is read whole, three bytes are printed.
-  r = run("read_mmio 0x60004 3 8");
-  EXPECT_NE(r.out.find("00060004     04 00 06\n"), std::string::npos) << r.out;
-  EXPECT_EQ(dump_requests(), (std::vector<std::string>{"0x60010:0x8", "0x60004:0x1"}));
-  r = run("read_mmio 0x60000 3 16");
-  EXPECT_NE(r.out.find("00060000     0000 0006 0004\n"), std::string::npos) << r.out;
+  r = run("read_mmio 0x60024 3 8");
+  EXPECT_NE(r.out.find("00060024     24 00 06\n"), std::string::npos) << r.out;
+  EXPECT_EQ(dump_requests(), (std::vector<std::string>{"0x60030:0x8", "0x60024:0x1"}));
+  r = run("read_mmio 0x60020 3 16");
+  EXPECT_NE(r.out.find("00060020     0020 0006 0024\n"), std::string::npos) << r.out;
 }
 
 class RawFaultTest : public RawTest {
@@ -255,12 +263,27 @@ TEST_F(RawTest, ReportDumpCoversTheNineRangesInOrder) {
   // Counter bytes come out little-endian: 0x1000 reads 00 10 00 00.
   EXPECT_EQ(lines[0].values, (std::vector<uint32_t>{0x00, 0x10, 0x00, 0x00}));
 
-  // Outside the report the ranges get their titles, last offset first.
+  // Outside the report the family's ranges are walked, each after its
+  // title, last offset first.
   auto_report_mode = false;
   r = run("read_mmio_regs 8 32");
-  EXPECT_NE(r.out.find(" [0xAFFF : 0x1000]\n"), std::string::npos) << r.out.substr(0, 300);
-  EXPECT_NE(r.out.find("00001000     00001000 00001004 00001008 0000100C 00001010 00001014 00001018 0000101C\n"),
-            std::string::npos);
+  ASSERT_EQ(r.rc, EXIT_OK);
+  const mmio_range_t* family = family_mmio_ranges(&count);
+  ASSERT_NE(family, nullptr);
+  ASSERT_GT(count, 1u);
+  size_t from = 0;
+  for (uint32_t i = 0; i < count; ++i) {
+    char title[300];
+    std::snprintf(title, sizeof title, "%s [0x%X : 0x%X]\n\n%08X    ", family[i].title, family[i].last,
+                  family[i].first, family[i].first);
+    size_t at_title = r.out.find(title, from);
+    ASSERT_NE(at_title, std::string::npos) << title;
+    from = at_title + 1;
+  }
+  // Counters around a register the family table names, which holds its own value.
+  EXPECT_NE(r.out.find("00002020     00002020 22002024 00002028 0000202C 00001000 00000200 00010000 0001F001\n"),
+            std::string::npos)
+      << r.out.substr(0, 600);
 }
 
 TEST_F(RawTest, PciDumpFileReadsBackAsTheLiveFunction) {

@@ -204,6 +204,24 @@ TEST(Libraries, TheModuleHoldingAnAddressIsTheProgram) {
   EXPECT_FALSE(oal::GetModuleHandleExA(0, nullptr, nullptr));
 }
 
+TEST(Libraries, TheProgramsOwnFileAndAShortBuffer) {
+  char path[MAX_PATH] = {};
+  DWORD n = oal::GetModuleFileNameA(nullptr, path, sizeof path);
+  ASSERT_GT(n, 0u);
+  ASSERT_LT(n, sizeof path);
+  EXPECT_EQ(std::strlen(path), n);
+  std::string file(path);
+  EXPECT_NE(file.find("platform_contract_tests"), std::string::npos) << file;
+  EXPECT_NE(file.find_last_of("\\/"), std::string::npos) << "a full path: " << file;
+
+  char cut[8];
+  std::memset(cut, 'x', sizeof cut);
+  oal::SetLastError(0);
+  EXPECT_EQ(oal::GetModuleFileNameA(nullptr, cut, sizeof cut), static_cast<DWORD>(sizeof cut));
+  EXPECT_EQ(oal::GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+  EXPECT_EQ(std::string(cut, sizeof cut), file.substr(0, sizeof cut)) << "cut, with no room for a terminator";
+}
+
 TEST(System, VersionNeedsTheRecordSize) {
   OSVERSIONINFOA info;
   std::memset(&info, 0, sizeof info);

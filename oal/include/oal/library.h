@@ -12,6 +12,10 @@ HMODULE GetModuleHandleA(LPCSTR name);
 // With GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, `name` is an address inside
 // a module: the program or the shared library that holds it.
 BOOL GetModuleHandleExA(DWORD flags, LPCSTR name, HMODULE* module);
+// The file of a module (null: the calling program). Returns the characters
+// copied; a path that does not fit fills the buffer unterminated and is
+// answered with `size` and ERROR_INSUFFICIENT_BUFFER.
+DWORD GetModuleFileNameA(HMODULE module, LPSTR name, DWORD size);
 
 // GetProcAddress with the entry's real type.
 template <class F>
