@@ -2,6 +2,7 @@
 #include "handler_tables.h"
 #include "handlers.h"
 #include "hw/raw_access.h"
+#include "offline_commands.h"
 #include "register_commands.h"
 
 namespace {
@@ -25,6 +26,8 @@ constexpr CommandHandlerRow kRows[] = {
     handler_row<CMD_SET_DEBUG_VOL, cmd_set_debug_vol>(),
     handler_row<CMD_GET_PCI_INFO, cmd_get_pci_info>(),
     handler_row<CMD_READ_MMIO_REGS, cmd_read_mmio_regs>(),
+    handler_row<CMD_PARSE_QRT, cmd_parse_qrt>(),
+    handler_row<CMD_CHECK_REGS, cmd_check_regs>(),
 };
 
 }  // namespace
