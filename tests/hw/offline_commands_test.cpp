@@ -3,6 +3,7 @@
 // against a file of expected values.
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <map>
 #include <sstream>
 #include <string>
@@ -208,6 +209,56 @@ TEST_P(Replay, AnotherMachineReplaysTheCapturedMachinesDumps) {
 
 std::string family_of(const ::testing::TestParamInfo<int>& p) { return kFamilies[p.param]; }
 INSTANTIATE_TEST_SUITE_P(Families, Replay, ::testing::Range(0, 6), family_of);
+
+// luma_cli --compare on logs luma_qrt wrote: the same capture, one plane
+// control field changed by hand, another family, and a missing file.
+TEST(CompareLogs, NamesTheFieldsThatDifferAndSaysSoInItsStatus) {
+  std::string dir = make_temp_dir("compare");
+  ToolRun dov = run_tool("luma_qrt", {}, "", machine("dov", dir + "/state-dov"));
+  ToolRun fyn = run_tool("luma_qrt", {}, "", machine("fyn", dir + "/state-fyn"));
+  ASSERT_EQ(dov.status, 0);
+  ASSERT_EQ(fyn.status, 0);
+  std::string a = dov.dir + "/luma_qrt.log", b = fyn.dir + "/luma_qrt.log";
+  // Pipe select (bits 25:24) of the plane A control register set to 1,
+  // with CR LF line ends, which must not count as a difference.
+  std::string changed = read_file(a);
+  size_t at = changed.find("\n00070180 ");
+  ASSERT_NE(at, std::string::npos);
+  size_t eol = changed.find('\n', at + 1);
+  std::istringstream bytes(changed.substr(at + 10, eol - at - 10));
+  std::vector<std::string> b4{std::istream_iterator<std::string>(bytes), {}};
+  ASSERT_EQ(b4.size(), 4u);
+  uint32_t top = std::stoul(b4[3], nullptr, 16) ^ 0x01;
+  char line[64];
+  std::snprintf(line, sizeof line, "\n00070180     %s %s %s %02X", b4[0].c_str(), b4[1].c_str(), b4[2].c_str(), top);
+  changed.replace(at, eol - at, line);
+  std::string crlf;
+  for (char c : changed) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  write_file(dir + "/changed.log", crlf);
+
+  struct Case {
+    std::string first, second;
+    int status;
+    std::vector<std::string> lines;
+  };
+  const Case cases[] = {
+      {a, a, 0, {"The captures agree on every named register"}},
+      {a, dir + "/changed.log", 1,
+       {"Display A Plane Control Register    [0x70180 ] : 0x", "disp_a_pipe_select                      : 0x",
+        "1 named registers differ"}},
+      {a, b, 1, {"The captures are of two chipset families: " + a + " is dov (device 0x2B02), " + b + " is fyn"}},
+      {a, dir + "/none.log", 2, {"ERROR: Failed to open " + dir + "/none.log"}},
+  };
+  for (const Case& c : cases) {
+    ToolRun run = run_tool("luma_cli", {"--compare", c.first, c.second});
+    EXPECT_EQ(run.status, c.status) << run.console;
+    for (const std::string& l : c.lines) EXPECT_NE(run.console.find(l), std::string::npos) << l << "\n" << run.console;
+  }
+  // Only the changed field is listed.
+  ToolRun run = run_tool("luma_cli", {"--compare", a, dir + "/changed.log"});
+  EXPECT_EQ(run.console.find("disp_a_src_pxl_fmt"), std::string::npos) << run.console;
+  remove_tree(dir);
+}
 
 // In-process runs on the dov machine with the driver installed.
 class OfflineCommands : public SimTest {
