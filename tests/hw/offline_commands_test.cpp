@@ -150,11 +150,12 @@ TEST_P(Replay, AnotherMachineReplaysTheCapturedMachinesDumps) {
   std::string dir = make_temp_dir("replay-" + captured);
   ToolRun qrt = run_tool("luma_qrt", {}, "", machine(captured, dir + "/state-captured"));
   ASSERT_EQ(qrt.status, 0) << qrt.console;
-  std::string log_path = qrt.dir + "/luma_qrt.log";
-
   std::string script = "set_debug_vol 2\n";
   for (const char* d : kDumps) script += std::string(d) + "\n";
   ToolRun live = run_tool("luma_cli", {"--script"}, script + "quit\n", machine(captured, dir + "/state-captured"));
+  // A fresh log and the one kept with the tests (tests/data/qrt_logs).
+  for (std::string log_path : {qrt.dir + "/luma_qrt.log", std::string(LUMA_TEST_DATA_DIR) + "/qrt_logs/" + captured + ".log"}) {
+  SCOPED_TRACE(log_path);
   ToolRun replay = run_tool("luma_cli", {"--script"}, "set_debug_vol 2\nparse_qrt " + log_path + "\nquit\n",
                             machine(analyser, dir + "/state-analyser"));
   EXPECT_NE(replay.log.find("Decoding with the " + captured + " family of device 0x"), std::string::npos)
@@ -204,6 +205,7 @@ TEST_P(Replay, AnotherMachineReplaysTheCapturedMachinesDumps) {
         << fuse_text;
   else
     EXPECT_NE(fuse_text.find("No Fuse Registers to read"), std::string::npos) << fuse_text;
+  }
   remove_tree(dir);
 }
 
