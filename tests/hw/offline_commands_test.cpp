@@ -154,57 +154,58 @@ TEST_P(Replay, AnotherMachineReplaysTheCapturedMachinesDumps) {
   for (const char* d : kDumps) script += std::string(d) + "\n";
   ToolRun live = run_tool("luma_cli", {"--script"}, script + "quit\n", machine(captured, dir + "/state-captured"));
   // A fresh log and the one kept with the tests (tests/data/qrt_logs).
-  for (std::string log_path : {qrt.dir + "/luma_qrt.log", std::string(LUMA_TEST_DATA_DIR) + "/qrt_logs/" + captured + ".log"}) {
-  SCOPED_TRACE(log_path);
-  ToolRun replay = run_tool("luma_cli", {"--script"}, "set_debug_vol 2\nparse_qrt " + log_path + "\nquit\n",
-                            machine(analyser, dir + "/state-analyser"));
-  EXPECT_NE(replay.log.find("Decoding with the " + captured + " family of device 0x"), std::string::npos)
-      << replay.log.substr(0, 2000);
+  for (std::string log_path :
+       {qrt.dir + "/luma_qrt.log", std::string(LUMA_TEST_DATA_DIR) + "/qrt_logs/" + captured + ".log"}) {
+    SCOPED_TRACE(log_path);
+    ToolRun replay = run_tool("luma_cli", {"--script"}, "set_debug_vol 2\nparse_qrt " + log_path + "\nquit\n",
+                              machine(analyser, dir + "/state-analyser"));
+    EXPECT_NE(replay.log.find("Decoding with the " + captured + " family of device 0x"), std::string::npos)
+        << replay.log.substr(0, 2000);
 
-  for (const char* d : kDumps) {
-    auto want = registers(block(live.log, d));
-    auto got = registers(block(replay.log, d));
-    ASSERT_EQ(got.size(), want.size()) << d;
-    ASSERT_FALSE(want.empty()) << d;
-    bool after_other_device = false;
-    for (size_t i = 0; i < want.size(); ++i) {
-      ASSERT_EQ(got[i].first, want[i].first) << d;
-      // The second function of a two-function device is never in a log.
-      bool other_device = false;
-      for (const std::string& l : got[i].second) other_device |= l == "Device 3: not captured";
-      if (other_device) {
-        bool live_other = false;
-        for (const std::string& l : want[i].second) live_other |= l == "Device 3";
-        EXPECT_TRUE(live_other) << d << ": " << want[i].first;
-        after_other_device = true;
-        continue;
-      }
-      // The other device's header, printed after its device line.
-      if (after_other_device && got[i].second.front().find(": not captured") != std::string::npos) {
+    for (const char* d : kDumps) {
+      auto want = registers(block(live.log, d));
+      auto got = registers(block(replay.log, d));
+      ASSERT_EQ(got.size(), want.size()) << d;
+      ASSERT_FALSE(want.empty()) << d;
+      bool after_other_device = false;
+      for (size_t i = 0; i < want.size(); ++i) {
+        ASSERT_EQ(got[i].first, want[i].first) << d;
+        // The second function of a two-function device is never in a log.
+        bool other_device = false;
+        for (const std::string& l : got[i].second) other_device |= l == "Device 3: not captured";
+        if (other_device) {
+          bool live_other = false;
+          for (const std::string& l : want[i].second) live_other |= l == "Device 3";
+          EXPECT_TRUE(live_other) << d << ": " << want[i].first;
+          after_other_device = true;
+          continue;
+        }
+        // The other device's header, printed after its device line.
+        if (after_other_device && got[i].second.front().find(": not captured") != std::string::npos) {
+          after_other_device = false;
+          continue;
+        }
         after_other_device = false;
-        continue;
+        if (got[i].second.front().find(": not captured") != std::string::npos) {
+          // Only registers beyond the nine ranges may be missing.
+          uint32_t offset = std::stoul(got[i].first.substr(got[i].first.find("[0x") + 3), nullptr, 16);
+          bool inside = false;
+          for (const CapturedRange& r : kCapturedRangeTable) inside |= offset >= r.first && offset + 3 <= r.last;
+          EXPECT_FALSE(inside) << d << ": " << got[i].first;
+          continue;
+        }
+        EXPECT_EQ(got[i].second, want[i].second) << d << ": " << want[i].first;
       }
-      after_other_device = false;
-      if (got[i].second.front().find(": not captured") != std::string::npos) {
-        // Only registers beyond the nine ranges may be missing.
-        uint32_t offset = std::stoul(got[i].first.substr(got[i].first.find("[0x") + 3), nullptr, 16);
-        bool inside = false;
-        for (const CapturedRange& r : kCapturedRangeTable) inside |= offset >= r.first && offset + 3 <= r.last;
-        EXPECT_FALSE(inside) << d << ": " << got[i].first;
-        continue;
-      }
-      EXPECT_EQ(got[i].second, want[i].second) << d << ": " << want[i].first;
     }
-  }
-  // The fuses are never in a log: the replay shows none of this machine's.
-  std::vector<std::string> fuse = block(replay.log, "get_fuse_regs");
-  std::string fuse_text;
-  for (const std::string& l : fuse) fuse_text += l + "\n";
-  if (captured == "fyn")
-    EXPECT_NE(fuse_text.find("FUS_EFF0                            [0xD08106F0]  : not captured"), std::string::npos)
-        << fuse_text;
-  else
-    EXPECT_NE(fuse_text.find("No Fuse Registers to read"), std::string::npos) << fuse_text;
+    // The fuses are never in a log: the replay shows none of this machine's.
+    std::vector<std::string> fuse = block(replay.log, "get_fuse_regs");
+    std::string fuse_text;
+    for (const std::string& l : fuse) fuse_text += l + "\n";
+    if (captured == "fyn")
+      EXPECT_NE(fuse_text.find("FUS_EFF0                            [0xD08106F0]  : not captured"), std::string::npos)
+          << fuse_text;
+    else
+      EXPECT_NE(fuse_text.find("No Fuse Registers to read"), std::string::npos) << fuse_text;
   }
   remove_tree(dir);
 }
