@@ -65,24 +65,25 @@ const char* ordinal(int field) {
   return kOrdinals[field];
 }
 
-// "reg_offset mask value" of a line; on failure the field at fault.
-bool check_fields(char* line, uint32_t out[3], int* bad) {
-  const char* seps = " \t";
-  char* save = nullptr;
-  char* token = strtok_r(line, seps, &save);
+}  // namespace
+
+bool parse_check_line(char* line, uint32_t out[3], int* bad) {
+  auto blank = [](char c) { return c == ' ' || c == '\t'; };
+  char* p = line;
   for (int i = 0; i < 3; ++i) {
+    while (*p && blank(*p)) ++p;
+    char* token = p;
+    while (*p && !blank(*p)) ++p;
+    if (*p) *p++ = '\0';
     // A token that is not wholly a number is as bad as a missing one: a
     // mask of 0 would otherwise let the line pass.
-    if (!token || !parse_unsigned(token, out[i])) {
+    if (!*token || !parse_unsigned(token, out[i])) {
       *bad = i;
       return false;
     }
-    token = strtok_r(nullptr, seps, &save);
   }
   return true;
 }
-
-}  // namespace
 
 opal_exit_t cmd_parse_qrt(cmd_args_t* args) {
   std::string path = args->count > 1 ? args->slot[1] : "";
@@ -156,7 +157,7 @@ opal_exit_t cmd_check_regs(cmd_args_t* args) {
     std::memcpy(as_read, line, n + 1);
     uint32_t field[3] = {0, 0, 0};
     int bad = 0;
-    if (!check_fields(line, field, &bad)) {
+    if (!parse_check_line(line, field, &bad)) {
       if (vol_above(0)) writeMsg(MSG_ERROR, "ERROR: Line %d, %s parameter invalid", number, ordinal(bad));
       result = EXIT_INVALID_PARAM_ERROR;
       break;
