@@ -4,6 +4,7 @@
 #include "hw/raw_access.h"
 #include "hw/frame_capture.h"
 #include "hw/ring_commands.h"
+#include "offline_commands.h"
 #include "register_commands.h"
 
 namespace {
@@ -38,6 +39,8 @@ constexpr CommandHandlerRow kRows[] = {
     handler_row<CMD_GET_CRC, cmd_get_crc>(),
     handler_row<CMD_GET_CRC_DEBUG_INFO, cmd_get_crc_debug_info>(),
     handler_row<CMD_GET_SURFACE_DATA, cmd_get_surface_data>(),
+    handler_row<CMD_PARSE_QRT, cmd_parse_qrt>(),
+    handler_row<CMD_CHECK_REGS, cmd_check_regs>(),
 };
 
 }  // namespace

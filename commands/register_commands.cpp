@@ -199,6 +199,20 @@ opal_exit_t cmd_get_reg_lvds(cmd_args_t* args) {
 opal_exit_t cmd_get_fuse_regs(cmd_args_t* args) {
   args->count = 0;
   if (auto_report_mode) return EXIT_OK;
+  static const char* const kNames[] = {"FUS_EFF0", "FUS_EFF1", "FUS_EFF2", "FUS_EFF3", "FUS_EFF4", "FUS_EFF5"};
+  // No report log holds the fuses: a replay names them as not captured
+  // rather than showing this machine's.
+  if (dump_source().is_capture()) {
+    if (!vol_above(0)) return EXIT_OK;
+    if (!session.family || session.family->family_id() != 6) {
+      writeMsg(MSG_ERROR, "No Fuse Registers to read");
+      return EXIT_OK;
+    }
+    for (uint32_t i = 0; i < 6; ++i)
+      writeMsg(MSG_PLAIN, "%-35s [0x%-6lX%-2s : not captured\n", kNames[i],
+               static_cast<unsigned long>(0xD08106F0u + 0x100u * i), "]");
+    return EXIT_OK;
+  }
   uint16_t id = 0;
   if (!drv_read_device_id(&id, nullptr)) {
     if (vol_above(0)) writeMsg(MSG_ERROR, "ERROR: Failed to read the graphics device id.");
@@ -208,7 +222,6 @@ opal_exit_t cmd_get_fuse_regs(cmd_args_t* args) {
     if (vol_above(0)) writeMsg(MSG_ERROR, "No Fuse Registers to read");
     return EXIT_OK;
   }
-  static const char* const kNames[] = {"FUS_EFF0", "FUS_EFF1", "FUS_EFF2", "FUS_EFF3", "FUS_EFF4", "FUS_EFF5"};
   opal_exit_t rc = EXIT_OK;
   for (uint32_t i = 0; i < 6; ++i) {
     uint32_t address = 0xD08106F0u + 0x100u * i;

@@ -121,7 +121,19 @@ void cmn_hw_regs_t::decode(decode_op op, uint32_t offset, uint32_t value, Regist
     // These read their register again from the device that holds it and
     // say which one; a failed read keeps the value given.
     uint32_t again = value;
-    if (regs.read32(offset, &again, row->reread_device)) value = again;
+    if (regs.read32(offset, &again, row->reread_device)) {
+      value = again;
+    } else if (regs.is_capture()) {
+      // A capture holds one device: the other's fields would be the
+      // first device's value decoded under the wrong name.
+      if (row->header && row->header_first)
+        writeMsg(MSG_PLAIN, "%-35s [0x%-6lX%-2s : not captured", row->header, static_cast<unsigned long>(offset), "]");
+      writeMsg(MSG_PLAIN, "Device %u: not captured", static_cast<unsigned>(row->reread_device));
+      if (row->header && !row->header_first)
+        writeMsg(MSG_PLAIN, "%-35s [0x%-6lX%-2s : not captured", row->header, static_cast<unsigned long>(offset), "]");
+      writeMsg(MSG_PLAIN, "\n");
+      return;
+    }
     if (row->header && row->header_first) print_register_header(row->header, offset, value);
     writeMsg(MSG_PLAIN, "Device %u", static_cast<unsigned>(row->reread_device));
     if (row->header && !row->header_first) print_register_header(row->header, offset, value);
