@@ -21,24 +21,17 @@
 #include "oal/display.h"
 #include "support/command_line.h"
 #include "support/sim_fixture.h"
+#include "hw_session.h"
 
 namespace {
 
 // A machine of one family with the register access driver installed.
-class RegisterCommands : public SimTest {
+class RegisterCommands : public HwSessionTest {
  protected:
-  explicit RegisterCommands(std::string profile) : profile_(std::move(profile)) {}
-  std::string profile() const override { return profile_; }
-  void SetUp() override {
-    SimTest::SetUp();
-    ASSERT_EQ(opal_open(1), EXIT_OK);
-    ASSERT_TRUE(driver_loaded);
-  }
+  explicit RegisterCommands(std::string profile) : HwSessionTest(std::move(profile)) {}
   void TearDown() override {
-    opal_close();
-    driver_loaded = false;
     auto_report_mode = false;
-    SimTest::TearDown();
+    HwSessionTest::TearDown();
   }
   // Runs a command line through the joined table, as the console does.
   opal_exit_t run(const std::string& line) { return run_command_line(line, args_); }
@@ -68,7 +61,6 @@ class RegisterCommands : public SimTest {
     EXPECT_TRUE(drv_read_mmio(32, offset, &v, device));
     return v;
   }
-  std::string profile_;
   cmd_args_t args_{};
 };
 
