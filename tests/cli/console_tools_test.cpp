@@ -98,7 +98,9 @@ TEST_F(ConsoleToolsTest, ReportSectionHoldsTheNineRangesByteByByte) {
         uint32_t value = bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | uint32_t(bytes[at + 3]) << 24;
         // A counter, or a register the family tables name: the family's
         // tag over its own offset. Either way the offset shows.
-        if (value != word) ASSERT_EQ(value, 0x22000000u | word) << tool << " at " << std::hex << word;
+        if (value != word) {
+          ASSERT_EQ(value, 0x22000000u | word) << tool << " at " << std::hex << word;
+        }
       }
     EXPECT_EQ(bytes.size(), 159856u) << tool;
     EXPECT_NE(r.log.find("Function: READ_MMIO_REGS\n00001000     00 10 00 00\n00001004     04 10 00 00\n"),

@@ -19,8 +19,11 @@ struct Library {
 const char* const kBoth[] = {"writeMsg", "opal_open", "opal_close", "opal_get_dc_list", "opal_set_dc",
                              "opal_set_flip_rot", "opal_get_port_attributes", "opal_set_overlay_params",
                              "opal_gamma_encode", "opal_free_disp_port_mapping"};
-const char* const kLumainfoOnly[] = {"opal_set_debug_volume", "opal_free_frame_buffer", "opal_get_video_fps",
-                                     "opal_get_golden_htotal", "opal_video_fps_rate"};
+const char* const kLumainfoOnly[] = {
+    "opal_set_debug_volume", "opal_free_frame_buffer", "opal_get_frame_buffer", "opal_save_frame_buffer_bmp",
+    "opal_get_crc_values",   "opal_get_video_fps",     "opal_get_golden_htotal", "opal_video_fps_rate",
+    "opal_read_mmio_reg",    "opal_write_mmio_reg",    "opal_get_reg_value",     "opal_set_reg_value",
+    "opal_del_reg",          "opal_get_config_id",     "opal_set_config_id"};
 
 }  // namespace
 

@@ -100,8 +100,9 @@ TEST(DeviceTable, IdsAreDistinctAndNamesFollowTheFamily) {
   for (size_t i = 0; i < kDeviceCount; ++i) {
     const DeviceInfo& d = kDeviceTable[i];
     for (size_t j = i + 1; j < kDeviceCount; ++j) EXPECT_NE(d.id, kDeviceTable[j].id);
-    if (d.name)
+    if (d.name) {
       EXPECT_NE(std::string(d.name).find(family_tag[static_cast<int>(d.family)]), std::string::npos) << d.name;
+    }
   }
   unsigned n = 0;
   const ChipsetName* names = chipset_names(&n);

@@ -245,8 +245,9 @@ TEST_F(ReportToolTest, ScriptedLinesAreClassifiedAsTheToolDefines) {
     EXPECT_EQ(r.status, 0) << c.input;
     EXPECT_NE(r.log.find(c.expected), std::string::npos) << c.input << "\n" << r.log;
     EXPECT_NE(r.log.find("\n" + c.summary + "\n"), std::string::npos) << c.input << "\n" << r.log;
-    if (c.expected.find(c.absent) == std::string::npos)
+    if (c.expected.find(c.absent) == std::string::npos) {
       EXPECT_EQ(r.log.find(c.absent), std::string::npos) << c.input << "\n" << r.log;
+    }
   }
 }
 

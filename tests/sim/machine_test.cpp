@@ -70,8 +70,9 @@ TEST(Profile, WaitScaleMustBeFiniteAndSane) {
   for (auto [scale, good] : cases) {
     auto& m = sim::Machine::boot_text(std::string("base = dov\n[machine]\nwait_scale = ") + scale + "\n", dir);
     EXPECT_EQ(m.fault() == nullptr, good) << scale << ": " << (m.fault() ? m.fault() : "");
-    if (!good && m.fault())
+    if (!good && m.fault()) {
       EXPECT_NE(std::string(m.fault()).find("wait_scale must be a number from 0 to 1000"), std::string::npos) << m.fault();
+    }
   }
   remove_tree(dir);
 }

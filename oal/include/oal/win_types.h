@@ -61,8 +61,6 @@ typedef intptr_t (*FARPROC)();
 
 #define INVALID_HANDLE_VALUE ((HANDLE)(intptr_t)-1)
 
-#define GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT 0x2
-#define GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS 0x4
 
 typedef struct _POINTL {
   LONG x;
