@@ -95,8 +95,8 @@ opal_exit_t cmd_parse_qrt(cmd_args_t* args) {
     return EXIT_LOGFILE_ERROR;
   }
   if (log.long_line && vol_above(0))
-    writeMsg(MSG_WARNING, "WARNING: Line %zu of %s is longer than %zu characters: the log is read up to the line before it",
-             log.long_line, path.c_str(), kReportLineMax);
+    writeMsg(MSG_WARNING, "WARNING: Line %lu of %s is longer than %lu characters: the log is read up to the line before it",
+             static_cast<unsigned long>(log.long_line), path.c_str(), static_cast<unsigned long>(kReportLineMax));
 
   CapturedMmio mmio(2);
   log.fill(mmio);
@@ -149,7 +149,8 @@ opal_exit_t cmd_check_regs(cmd_args_t* args) {
     if (ended) line[--n] = '\0';
     if (n && line[n - 1] == '\r') line[--n] = '\0';
     if (n > kCheckLineMax || (!ended && !std::feof(f))) {
-      if (vol_above(0)) writeMsg(MSG_ERROR, "ERROR: Line %d is longer than %zu characters", number, kCheckLineMax);
+      if (vol_above(0)) writeMsg(MSG_ERROR, "ERROR: Line %d is longer than %lu characters", number,
+                                 static_cast<unsigned long>(kCheckLineMax));
       result = EXIT_INVALID_PARAM_ERROR;
       break;
     }
