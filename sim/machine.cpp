@@ -104,6 +104,7 @@ Machine::~Machine() {
 
 void Machine::start(std::optional<Profile> profile, const std::string& profile_error,
                     const std::string& state_dir) {
+  kill_at_write(0);  // a crash test's fault lasts one boot
   if (!profile) {
     fault_ = "simulated machine: " + profile_error;
     return;
@@ -127,6 +128,19 @@ void Machine::start(std::optional<Profile> profile, const std::string& profile_e
              ": [machine] wait_scale must be a number from 0 to " + std::to_string(int(kMaxWaitScale));
     return;
   }
+  unsigned long kill_at = 0;
+  if (has_fault("kill_at_write")) {
+    std::string n = fault_value("kill_at_write");
+    errno = 0;
+    kill_at = std::strtoul(n.c_str(), &end, 10);
+    if (n.empty() || *end || n[0] == '-' || kill_at == 0 || errno == ERANGE) {
+      fault_ = "simulated machine: profile " + profile_.name() +
+               ": [faults] kill_at_write: expected the number of the write (1 or more) that the process dies at";
+      return;
+    }
+  }
+  // Only a machine whose state outlives the process has a crash to test.
+  kill_at_write(state_dir.empty() ? 0 : kill_at);
   if (const char* log = env("LUMA_SIM_DEBUG_LOG")) debug_log_ = std::fopen(log, "a");
 
   state_dir_ = state_dir;

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <ftw.h>
+#include <signal.h>
 #include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -79,6 +80,12 @@ void remove_directory_tree(const std::string& path) {
       FTW_DEPTH | FTW_PHYS);
 }
 
+namespace {
+unsigned long writes_until_kill = 0;
+}  // namespace
+
+void kill_at_write(unsigned long n) { writes_until_kill = n; }
+
 bool write_file_atomically(const std::string& path, const std::string& content,
                            std::string& error) {
   std::string tmp = path + ".tmp." + std::to_string(getpid());
@@ -104,6 +111,7 @@ bool write_file_atomically(const std::string& path, const std::string& content,
     ::unlink(tmp.c_str());
     return false;
   }
+  if (writes_until_kill && --writes_until_kill == 0) ::raise(SIGKILL);
   if (::rename(tmp.c_str(), path.c_str()) != 0) {
     error = "cannot replace " + path + ": " + std::strerror(errno);
     ::unlink(tmp.c_str());

@@ -57,6 +57,9 @@ bool unescape_state_value(const std::string& text, std::string& raw);
 // Writes `content` to `path` through a temporary file and a rename.
 bool write_file_atomically(const std::string& path, const std::string& content,
                            std::string& error);
+// A crash test's fault: the process kills itself (SIGKILL) when its `n`th
+// write from now on is written but not yet in place; 0 never.
+void kill_at_write(unsigned long n);
 bool make_directories(const std::string& path, std::string& error);
 // Removes a folder and everything below it (links are removed, not followed).
 void remove_directory_tree(const std::string& path);

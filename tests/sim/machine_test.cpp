@@ -77,6 +77,20 @@ TEST(Profile, WaitScaleMustBeFiniteAndSane) {
   remove_tree(dir);
 }
 
+TEST(Profile, KillAtWriteTakesOnlyAWriteNumber) {
+  const std::pair<const char*, bool> cases[] = {
+      {"1", true}, {"400", true}, {"0", false}, {"-3", false}, {"", false}, {"2x", false}, {"99999999999999999999", false},
+  };
+  for (auto [n, good] : cases) {
+    // Without a state folder the fault is checked but never armed.
+    auto& m = sim::Machine::boot_text(std::string("base = dov\n[faults]\nkill_at_write = ") + n + "\n", "");
+    EXPECT_EQ(m.fault() == nullptr, good) << n << ": " << (m.fault() ? m.fault() : "");
+    if (!good && m.fault()) {
+      EXPECT_NE(std::string(m.fault()).find("kill_at_write"), std::string::npos) << m.fault();
+    }
+  }
+}
+
 TEST(Machine, WithoutAStateFolderItsDrivesLiveInAPrivateTemporaryFolder) {
   std::string drive;
   {
