@@ -183,7 +183,8 @@ class ServiceManager : public Part {
                                          {k + ".state", s.running ? "running" : "stopped"},
                                          {k + ".delete", s.delete_pending ? "1" : "0"}});
   }
-  void erase(const std::string& key) {
+  // By value: a caller may pass the map's own key, which the erase frees.
+  void erase(std::string key) {
     services_.erase(key);
     machine_.state("services").erase_prefix(key + ".");
   }

@@ -11,6 +11,7 @@
 #include "devices/device_ids.h"
 #include "hw/driver_client.h"
 #include "lumainfo.h"
+#include "oal/oal.h"
 #include "sim/hardware/driver_image.h"
 #include "support/run_tool.h"
 #include "support/sim_fixture.h"
@@ -245,6 +246,21 @@ TEST_F(ClientTest, ServiceLeftByAnEarlierRunShowsUntilTheNextInstall) {
   EXPECT_NE(opal_close(), 0);
   EXPECT_TRUE(machine().state("services").keys("hwpeek.").empty());
   EXPECT_FALSE(exists(image()));
+}
+
+TEST_F(ClientTest, ServiceStoppedAndMarkedForDeleteIsGoneAtTheNextBoot) {
+  ASSERT_EQ(opal_open(1), EXIT_OK);
+  // A run killed after the stop and the delete, before its handles closed.
+  ASSERT_TRUE(machine().state("services").set("hwpeek.state", "stopped"));
+  ASSERT_TRUE(machine().state("services").set("hwpeek.delete", "1"));
+  driver_loaded = false;
+  reboot();
+  SC_HANDLE manager = oal::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+  ASSERT_NE(manager, nullptr);
+  EXPECT_EQ(oal::OpenServiceA(manager, "hwpeek", SERVICE_ALL_ACCESS), nullptr);
+  EXPECT_EQ(oal::GetLastError(), static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST));
+  oal::CloseServiceHandle(manager);
+  EXPECT_TRUE(machine().state("services").keys("hwpeek.").empty());
 }
 
 TEST(ReportTool, InstallAndRemoveLeaveNothingBehind) {

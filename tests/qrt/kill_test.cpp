@@ -122,7 +122,8 @@ RegistryView read_registry() {
   HKEY video = nullptr, first = nullptr;
   if (open_video_key(KEY_READ, &video) != EXIT_OK) return v;
   if (oal::RegOpenKeyExA(video, "All\\1", 0, KEY_READ, &first) == ERROR_SUCCESS) {
-    describe_key(first, "", v.first);
+    v.first = "[All\\1]\n";  // an emptied key is not a deleted one
+    describe_key(first, "  ", v.first);
     oal::RegCloseKey(first);
   }
   oal::RegCloseKey(video);
