@@ -19,7 +19,7 @@ bool read_number(const char* text, const char* what, bool all_allowed, uint32_t&
     value = 0;
     return true;
   }
-  if (parse_unsigned(text, value)) return true;
+  if (parse_dword(text, value)) return true;
   if (vol_above(0)) writeMsg(MSG_ERROR, "ERROR: Invalid %s: %s", what, text);
   return false;
 }

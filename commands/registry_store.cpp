@@ -301,7 +301,7 @@ opal_exit_t reg_param_access(RegAccess mode, uint32_t config_id, uint32_t port, 
     // What is stored must read back: texts that fit the value buffer, and
     // numbers that are whole 32-bit numbers (never a silent 0).
     if (text_param && std::strlen(value) >= kRegTextSize) return invalid("ERROR: Value too long: %.64s...", value);
-    if (!text_param && !parse_unsigned(value, number)) return invalid("ERROR: Invalid DWORD value: %s", value);
+    if (!text_param && !parse_dword(value, number)) return invalid("ERROR: Invalid DWORD value: %s", value);
   } else if (!type) {
     return invalid("ERROR: Input type is NULL. Caller must specify a NON NULL %s", "type");
   }

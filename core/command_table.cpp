@@ -137,3 +137,16 @@ bool parse_unsigned(const char* text, uint32_t& value) {
   value = static_cast<uint32_t>(v);
   return true;
 }
+
+bool parse_dword(const char* text, uint32_t& value) {
+  if (!text) return false;
+  while (std::isspace(static_cast<unsigned char>(*text))) ++text;
+  if (*text != '-') return parse_unsigned(text, value);
+  uint32_t magnitude = 0;
+  // A second sign or a blank after it is not a number.
+  if (text[1] == '-' || text[1] == '+' || std::isspace(static_cast<unsigned char>(text[1])) ||
+      !parse_unsigned(text + 1, magnitude) || magnitude > 0x80000000u)
+    return false;
+  value = 0u - magnitude;
+  return true;
+}

@@ -161,3 +161,6 @@ bool tokenize_command_line(const char* line, cmd_args_t* args);
 // Reads a number with automatic base (0x hexadecimal, leading 0 octal);
 // false when the text is not wholly a number.
 bool parse_unsigned(const char* text, uint32_t& value);
+// The same, or "-N" down to -2147483648 as its 32-bit two's complement,
+// so a DWORD printed as a signed number can be given back.
+bool parse_dword(const char* text, uint32_t& value);

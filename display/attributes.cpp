@@ -52,7 +52,10 @@ extern "C" opal_exit_t opal_get_port_attributes(uint32_t port, opal_port_attribu
 }
 
 extern "C" void opal_free_port_attributes(void* table) { std::free(table); }
-extern "C" void opal_free_frame_buffer(void* buffer) { opal_free_port_attributes(buffer); }
+extern "C" opal_exit_t opal_free_frame_buffer(void* buffer) {
+  opal_free_port_attributes(buffer);
+  return EXIT_OK;
+}
 
 extern "C" opal_exit_t opal_set_port_attributes(uint32_t port, const opal_port_attribute_t* attribute) {
   if (!attribute) {

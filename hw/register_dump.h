@@ -32,6 +32,7 @@ class SnapshotSource final : public RegisterSource {
   void set_pair(int k, const uint8_t* buffer, size_t length, uint32_t base);
   bool read32(uint32_t offset, uint32_t* value, uint32_t device = 2) override;
   bool is_capture() const override { return behind_.is_capture(); }
+  bool outside_capture(uint32_t offset) const override { return behind_.outside_capture(offset); }
 
  private:
   struct Pair {
@@ -65,5 +66,5 @@ void print_register_header(const char* title, uint32_t offset, uint32_t value);
 // value 0xFFFFFFFF, which nothing answers with), its fields and an empty
 // line. A live register that cannot be read ends the dump; a register
 // missing from a capture is reported and the dump goes on. True when
-// every register was read.
+// every register was read or lies wholly outside the capture.
 bool dump_registers(const cmn_hw_regs_t& family, const reg_desc_t* table, uint32_t count, RegisterSource& regs);

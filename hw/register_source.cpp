@@ -1,6 +1,8 @@
 #include "register_source.h"
 
 #include "driver_client.h"
+#include "mmio_range.h"
+#include "raw_access.h"
 
 namespace {
 
@@ -41,5 +43,14 @@ bool CapturedMmio::read32(uint32_t offset, uint32_t* value, uint32_t device) {
   if (!r) return false;
   const uint8_t* b = r->bytes.data() + (offset - r->start);
   *value = uint32_t{b[0]} | uint32_t{b[1]} << 8 | uint32_t{b[2]} << 16 | uint32_t{b[3]} << 24;
+  return true;
+}
+
+bool CapturedMmio::outside_capture(uint32_t offset) const {
+  uint32_t count = 0;
+  const mmio_range_t* ranges = default_mmio_ranges(&count);
+  uint64_t end = uint64_t{offset} + 4;
+  for (uint32_t i = 0; i < count; ++i)
+    if (offset <= ranges[i].last && end > ranges[i].first) return false;
   return true;
 }

@@ -14,6 +14,13 @@ class RegisterSource {
   virtual bool read32(uint32_t offset, uint32_t* value, uint32_t device = 2) = 0;
   // True for a captured MMIO image (report-log replay), false for the live driver.
   virtual bool is_capture() const = 0;
+  // True when the register at `offset` is one no capture of this kind can
+  // hold, which a dump names as not captured without counting a failed
+  // read. Live registers are never outside.
+  virtual bool outside_capture(uint32_t offset) const {
+    (void)offset;
+    return false;
+  }
 };
 
 // The live registers, over the driver client's drv_read_mmio.
@@ -31,6 +38,9 @@ class CapturedMmio final : public RegisterSource {
   bool covers(uint32_t offset, uint32_t size) const;
   bool read32(uint32_t offset, uint32_t* value, uint32_t device = 2) override;
   bool is_capture() const override { return true; }
+  // Outside when no byte of it lies in the ranges the automatic report
+  // dumps: no report log holds it.
+  bool outside_capture(uint32_t offset) const override;
 
  private:
   struct Range {

@@ -304,7 +304,8 @@ LUMA_API opal_exit_t opal_get_port_attributes(uint32_t port, opal_port_attribute
                                               uint32_t* count);
 LUMA_API void opal_free_port_attributes(void* table);
 #if !defined(LUMA_UI_ONLY)
-LUMA_API void opal_free_frame_buffer(void* buffer);
+/* Frees a frame-buffer copy (null is ignored); always returns 0. */
+LUMA_API opal_exit_t opal_free_frame_buffer(void* buffer);
 #endif
 LUMA_API opal_exit_t opal_set_port_attributes(uint32_t port, const opal_port_attribute_t* attribute);
 LUMA_API opal_exit_t opal_get_overlay_params(opal_overlay_params_t* params);

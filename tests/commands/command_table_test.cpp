@@ -259,6 +259,22 @@ TEST(NumberParsing, AutomaticBase) {
   }
 }
 
+TEST(NumberParsing, DwordsTakeNegativeNumbersAsTheirTwosComplement) {
+  const std::pair<const char*, uint32_t> good[] = {
+      {"-1", 0xFFFFFFFFu}, {"-2147483648", 0x80000000u}, {"-0x10", 0xFFFFFFF0u}, {"-0", 0}, {" -5", 0xFFFFFFFBu},
+      {"0xffffffff", 0xFFFFFFFFu}, {"12", 12}};
+  for (auto [text, value] : good) {
+    uint32_t v = 1234;
+    EXPECT_TRUE(parse_dword(text, v)) << text;
+    EXPECT_EQ(v, value) << text;
+  }
+  for (const char* bad : {"", "-", "--1", "-+1", "- 1", "-2147483649", "-0x80000001", "-abc", "-1x", "0x100000000"}) {
+    uint32_t v = 7;
+    EXPECT_FALSE(parse_dword(bad, v)) << bad;
+    EXPECT_EQ(v, 7u) << bad;
+  }
+}
+
 class CommandRunTest : public SimTest {};
 
 TEST_F(CommandRunTest, SetDebugVolReadsAnyBaseAndRefusesText) {

@@ -83,6 +83,9 @@ TEST_F(RegistryStoreTest, EveryParameterTypeRoundTripsThroughSetGetAndASecondSes
       {"2 5 General Edid 0x20", "2 5 General Edid", "0x20", "DWORD", REG_DWORD, "32"},
       {"3 4 Attributes Brightness 0", "3 4 Attributes Brightness", "0x0", "DWORD", REG_DWORD, "0"},
       {"1 4 General Limit 4294967295", "1 4 General Limit", "0xFFFFFFFF", "DWORD", REG_DWORD, "-1"},
+      // What the export prints as a signed number can be given back.
+      {"1 4 General Low -2147483648", "1 4 General Low", "0x80000000", "DWORD", REG_DWORD, "-2147483648"},
+      {"1 0 x Flags -0x10", "1 0 x Flags", "0xFFFFFFF0", "DWORD", REG_DWORD, "-16"},
       // Configuration 0 is the default one (ConfigId 3); a leading 0 is octal.
       {"0 0 x Flags 017", "3 0 x Flags", "0xF", "DWORD", REG_DWORD, "15"},
       // A configuration and port that do not exist yet are created by the set.
@@ -96,6 +99,13 @@ TEST_F(RegistryStoreTest, EveryParameterTypeRoundTripsThroughSetGetAndASecondSes
     CommandRun get = run(std::string("get_reg_value ") + c.get);
     ASSERT_EQ(get.code, EXIT_OK) << c.get << get.out;
     EXPECT_EQ(get.lines, (std::vector<std::string>{label("Value", c.value), label("Type", c.type)})) << c.set;
+    // The export's text, written back through the command, stores the same.
+    if (c.reg_type == REG_DWORD) {
+      std::string set_args = c.set;
+      set_args = set_args.substr(0, set_args.rfind(' ') + 1) + c.exported;
+      ASSERT_EQ(run("set_reg_value " + set_args).code, EXIT_OK) << set_args;
+      EXPECT_EQ(run(std::string("get_reg_value ") + c.get).lines.at(0), label("Value", c.value)) << set_args;
+    }
   }
   reboot();
   for (const auto& c : cases) {
@@ -123,6 +133,9 @@ TEST_F(RegistryStoreTest, ConfigIdRoundTripsAndIsStoredWithoutARangeTest) {
   uint32_t id = 0;
   ASSERT_EQ(opal_get_config_id(&id), EXIT_OK);
   EXPECT_EQ(id, 99u);
+  EXPECT_EQ(run("set_config_id -1").code, EXIT_OK);
+  ASSERT_EQ(opal_get_config_id(&id), EXIT_OK);
+  EXPECT_EQ(id, 0xFFFFFFFFu);
   ASSERT_EQ(opal_set_config_id(0x2), EXIT_OK);
   EXPECT_EQ(run("get_config_id").lines[0], "Default Configuration id                        : 2");
   EXPECT_EQ(opal_get_config_id(nullptr), EXIT_INVALID_PARAM_ERROR);
@@ -193,7 +206,9 @@ TEST_F(RegistryStoreTest, DeletesRefuseTheVideoKeyItselfAndReportWhatIsMissing) 
 TEST_F(RegistryStoreTest, NumbersThatAreNotWhole32BitNumbersAreRefused) {
   std::string before = registry_state();
   const char* lines[] = {"set_reg_value 1 0 x Flags abc",  "set_reg_value 1 0 x Flags 0x100000000",
-                         "set_reg_value 1 0 x Flags -1",   "set_reg_value 1 0 x Flags 12abc",
+                         "set_reg_value 1 0 x Flags -2147483649", "set_reg_value 1 0 x Flags 12abc",
+                         "set_reg_value 1 0 x Flags --1",  "set_reg_value 1 0 x Flags -",
+                         "set_reg_value 1 0 x Flags -abc", "set_config_id -0x80000001",
                          "set_reg_value one 0 x Flags 1",  "set_reg_value 1 4x x Flags 1",
                          "get_reg_value 1x 0 x Name",      "set_config_id 12abc",
                          "set_config_id 0x1FFFFFFFF"};

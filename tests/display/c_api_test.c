@@ -48,6 +48,8 @@ int main(void) {
   CHECK(opal_get_display_firmware(PORT_LVDS, 0, edid) == EXIT_OK && edid[1] == 0xFF);
   CHECK(opal_set_flip_rot(PORT_LVDS, 0, 0) == EXIT_OK);
   CHECK(opal_gamma_encode(2.2f) == 0x46);
+  /* A C caller may test the free function's result. */
+  CHECK(opal_free_frame_buffer(NULL) == EXIT_OK);
 
   opal_close();
   if (check_failures) return 1;

@@ -1,7 +1,13 @@
 // The register sources: a captured MMIO image and the live driver.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <memory>
+#include <string>
+
 #include "hw/driver_client.h"
+#include "core/msglog.h"
+#include "hw/register_dump.h"
 #include "hw/register_source.h"
 #include "lumainfo.h"
 #include "support/sim_fixture.h"
@@ -50,6 +56,40 @@ TEST(CapturedMmio, CoversWholeSpansOfOneRange) {
   EXPECT_FALSE(m.covers(0xFFFFFFFE, 4));  // would wrap to 0
   EXPECT_FALSE(m.covers(0x100, 0));
   EXPECT_FALSE(m.covers(0x500, 1));
+}
+
+TEST(CapturedMmio, IsOutsideOnlyWhereNoReportLogHoldsAByteOfTheRegister) {
+  CapturedMmio m = sample();
+  struct Case {
+    uint32_t offset;
+    bool outside;
+  } cases[] = {{0xF014, true},   {0x6014, false}, {0xFFC, true},   {0xFFE, false}, {0xAFFC, false},
+               {0xB000, true},   {0x70010, true}, {0x7000C, false}, {0x71180, false}, {0x100, true},
+               {0xFFFFFFFE, true}};
+  for (const Case& c : cases) EXPECT_EQ(m.outside_capture(c.offset), c.outside) << std::hex << c.offset;
+  EXPECT_FALSE(live_registers().outside_capture(0xF014));
+}
+
+TEST(CapturedMmio, ADumpFailsOnlyForARegisterAReportLogWouldHold) {
+  std::unique_ptr<cmn_hw_regs_t> family(create_hw_regs_for(2));
+  ASSERT_TRUE(family);
+  uint32_t saved_volume = debug_volume;
+  debug_volume = 1;
+  CapturedMmio m;  // a capture that lost everything
+  auto dump = [&](uint32_t offset) {
+    reg_desc_t row{};
+    row.offset = offset;
+    std::snprintf(row.title, sizeof row.title, "Probe");
+    row.decode = DECODE_NONE;
+    StdoutCapture quiet;
+    bool ok = dump_registers(*family, &row, 1, m);
+    std::string text = quiet.stop();
+    EXPECT_NE(text.find(": not captured"), std::string::npos) << std::hex << offset << ": " << text;
+    return ok;
+  };
+  EXPECT_TRUE(dump(0xF014));    // fyn's DPLL A: beyond every range a report dumps
+  EXPECT_FALSE(dump(0x70180));  // a report holds it: this capture lost it
+  debug_volume = saved_volume;
 }
 
 TEST(CapturedMmio, ALaterRangeAnswersForTheBytesItRecapturedAndOtherDevicesAreNotCaptured) {

@@ -53,6 +53,14 @@ mkdir -p "$shots" "$WINEPREFIX"
 
 fail() { echo "FAIL: $*" >&2; failed=1; }
 
+# The Driver Info page's labels, as the program carries them (its dialog
+# texts are UTF-16 in the resources).
+labels=$(strings -el "$build/bin/LUMAGUI.exe")
+for label in "Product Name" "Version" "Build" "Date"; do
+  printf '%s\n' "$labels" | grep -qx "$label" || fail "the Driver Info page has no label \"$label\""
+  if printf '%s\n' "$labels" | grep -qx "$label:"; then fail "the Driver Info page's label reads \"$label:\""; fi
+done
+
 # window <title> [seconds] [least width]: the id of the visible top-level
 # window with that title (message boxes share the sheet's title: the sheet
 # is the wide one).
