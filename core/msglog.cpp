@@ -76,7 +76,17 @@ extern "C" int writeMsg(int type, const char* format, ...) {
   if (format) {
     va_list args;
     va_start(args, format);
-    std::vsnprintf(buffer, kMessageMax + 1, format, args);
+    if (format[0] == '%' && format[1] == 's' && !format[2]) {
+      // "%s", the form of every prepared line (dumps, listings): the copy
+      // the formatter would make, without its pass.
+      const char* text = va_arg(args, const char*);
+      if (!text) text = "(null)";
+      size_t n = strnlen(text, kMessageMax);
+      std::memcpy(buffer, text, n);
+      buffer[n] = '\0';
+    } else {
+      std::vsnprintf(buffer, kMessageMax + 1, format, args);
+    }
     va_end(args);
   }
   return write_text(type, buffer);

@@ -206,8 +206,13 @@ void GraphicsEngine::draw(int, const PlaneShown& p) {
   uint32_t format = p.control & 0x3C000000;
   const bool rotated = p.control & 0x8000;
   std::vector<uint8_t> row(row_bytes);
+  // A row of the pattern depends on its y only through the corner block's
+  // band and the bars' band: rows of the same kind are one row drawn again.
+  int row_kind = -1;
   for (uint32_t y = 0; y < p.height; ++y) {
-    for (uint32_t x = 0; x < p.width; ++x) {
+    uint32_t pattern_y = rotated ? p.height - 1 - y : y;
+    int kind = (pattern_y < (p.height + 11) / 12) << 1 | (pattern_y < p.height * 2 / 3);
+    for (uint32_t x = 0; kind != row_kind && x < p.width; ++x) {
       // Turned by 180 degrees the plane is scanned out from its end, so the
       // picture is stored the other way round to show upright.
       uint32_t v = encode(rotated ? pattern(p.width - 1 - x, p.height - 1 - y, p.width, p.height)
@@ -215,6 +220,7 @@ void GraphicsEngine::draw(int, const PlaneShown& p) {
                           format);
       for (uint32_t b = 0; b < bpp; ++b) row[uint64_t(x) * bpp + b] = uint8_t(v >> (8 * b));
     }
+    row_kind = kind;
     memory_.fill(aperture_ + p.surface + stride * y, row.data(), row.size());
   }
 }
