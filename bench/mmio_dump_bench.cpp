@@ -1,7 +1,7 @@
 // The report's MMIO dump (read_mmio_regs in the automatic mode: nine ranges,
-// 159856 bytes as lines of four bytes) into a redirected standard output,
-// against its floor: printf plus fflush of the same lines, as every message
-// flushes.
+// 159856 bytes as lines of four bytes) against its floor, printf plus
+// fflush of the same lines (every message flushes), on a file and on
+// /dev/null.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -12,9 +12,9 @@
 
 #include "core/command_table.h"
 #include "core/session.h"
+#include "floor_report.h"
 #include "hw/raw_access.h"
 #include "lumainfo.h"
-#include "redirected_stdout.h"
 #include "sim/machine.h"
 
 namespace {
@@ -36,11 +36,6 @@ struct Session {
   std::string state;
 };
 
-Session& session_once() {
-  static Session s;
-  return s;
-}
-
 // The lines the dump writes, as text, with the empty message after each
 // 8 KiB chunk.
 std::vector<std::string> report_lines() {
@@ -60,34 +55,37 @@ std::vector<std::string> report_lines() {
   return lines;
 }
 
-void BM_PrintfFlushFloor(benchmark::State& state) {
-  std::vector<std::string> lines = report_lines();
-  RedirectedStdout redirect;
-  for (auto _ : state)
-    for (const std::string& l : lines) {
-      std::printf("%s\n", l.c_str());
-      std::fflush(stdout);
-    }
-  state.SetBytesProcessed(state.iterations() * 159856);
-}
-BENCHMARK(BM_PrintfFlushFloor)->Unit(benchmark::kMillisecond);
-
-void BM_ReadMmioRegsReport(benchmark::State& state) {
-  session_once();
-  auto_report_mode = true;
-  RedirectedStdout redirect;
-  cmd_args_t args;
-  for (auto _ : state) {
-    std::memset(&args, 0, sizeof args);
-    std::strcpy(args.slot[0], "read_mmio_regs");
-    args.count = 1;
-    benchmark::DoNotOptimize(cmd_read_mmio_regs(&args));
-  }
-  auto_report_mode = false;
-  state.SetBytesProcessed(state.iterations() * 159856);
-}
-BENCHMARK(BM_ReadMmioRegsReport)->Unit(benchmark::kMillisecond);
-
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  static Session session;
+  static const std::vector<std::string> lines = report_lines();
+  auto per_iteration = [](benchmark::State& state) { state.SetBytesProcessed(state.iterations() * 159856); };
+  add_on_sinks(
+      "printf+fflush", double(lines.size()),
+      [&](benchmark::State& state) {
+        for (auto _ : state)
+          for (const std::string& l : lines) {
+            std::printf("%s\n", l.c_str());
+            std::fflush(stdout);
+          }
+        per_iteration(state);
+      },
+      benchmark::kMillisecond);
+  add_on_sinks(
+      "read_mmio_regs", double(lines.size()),
+      [&](benchmark::State& state) {
+        auto_report_mode = true;
+        cmd_args_t args;
+        for (auto _ : state) {
+          std::memset(&args, 0, sizeof args);
+          std::strcpy(args.slot[0], "read_mmio_regs");
+          args.count = 1;
+          benchmark::DoNotOptimize(cmd_read_mmio_regs(&args));
+        }
+        auto_report_mode = false;
+        per_iteration(state);
+      },
+      benchmark::kMillisecond);
+  return run_against_floors(argc, argv, {{"read_mmio_regs", "printf+fflush"}});
+}

@@ -1,36 +1,82 @@
 // parse_qrt on a full automatic report log (about 40,000 lines) against
-// the floor of any parser of it: reading the file line by line and
-// splitting each line into its tokens.
+// the floor of any parser of it, reading the file line by line and
+// splitting each line into its tokens: quiet (debug volume 0, the
+// reading and decoding alone) and at the usual volume, where the floor
+// also prints the command's own output lines with printf plus fflush. On
+// a file and on /dev/null.
 #include <benchmark/benchmark.h>
+
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "commands/offline_commands.h"
 #include "commands/report_log.h"
 #include "core/msglog.h"
+#include "floor_report.h"
 
 namespace {
 
 const std::string kLog = std::string(LUMA_TEST_DATA_DIR) + "/qrt_logs/dov.log";
 
-void BM_LinesAndTokens(benchmark::State& state) {
-  for (auto _ : state) {
-    FILE* f = std::fopen(kLog.c_str(), "rb");
-    if (!f) {
-      state.SkipWithError("no log");
-      return;
-    }
-    char line[512];
-    size_t tokens = 0;
-    while (std::fgets(line, sizeof line, f))
-      for (char* t = std::strtok(line, " \t\r\n"); t; t = std::strtok(nullptr, " \t\r\n")) tokens += t[0] != 0;
-    std::fclose(f);
-    benchmark::DoNotOptimize(tokens);
-  }
+size_t lines_and_tokens() {
+  FILE* f = std::fopen(kLog.c_str(), "rb");
+  if (!f) return 0;
+  char line[512];
+  size_t tokens = 0;
+  while (std::fgets(line, sizeof line, f))
+    for (char* t = std::strtok(line, " \t\r\n"); t; t = std::strtok(nullptr, " \t\r\n")) tokens += t[0] != 0;
+  std::fclose(f);
+  return tokens;
 }
-BENCHMARK(BM_LinesAndTokens)->Unit(benchmark::kMillisecond);
+
+void parse_qrt() {
+  cmd_args_t args{};
+  args.count = 2;
+  std::snprintf(args.slot[0], sizeof args.slot[0], "parse_qrt");
+  std::snprintf(args.slot[1], sizeof args.slot[1], "%s", kLog.c_str());
+  benchmark::DoNotOptimize(cmd_parse_qrt(&args));
+}
+
+// The lines of a file, without their line ends.
+std::vector<std::string> lines_of(const std::string& path) {
+  std::vector<std::string> lines;
+  FILE* f = std::fopen(path.c_str(), "rb");
+  char line[1024];
+  while (f && std::fgets(line, sizeof line, f)) lines.emplace_back(line, std::strcspn(line, "\n"));
+  if (f) std::fclose(f);
+  return lines;
+}
+
+// What parse_qrt writes at the usual volume, captured once.
+std::vector<std::string> output_lines() {
+  char name[] = "/tmp/luma-parse-qrt-XXXXXX";
+  int fd = mkstemp(name);
+  if (fd >= 0) close(fd);
+  {
+    RedirectedStdout to(name);
+    parse_qrt();
+  }
+  std::vector<std::string> lines = lines_of(name);
+  std::remove(name);
+  return lines;
+}
+
+void quiet(benchmark::State& state, bool toolkit) {
+  uint32_t saved = debug_volume;
+  debug_volume = 0;
+  for (auto _ : state)
+    if (toolkit)
+      parse_qrt();
+    else
+      benchmark::DoNotOptimize(lines_and_tokens());
+  debug_volume = saved;
+}
+
+}  // namespace
 
 // The reader alone: the log's bytes placed in the nine ranges.
 void BM_ReadReportLog(benchmark::State& state) {
@@ -45,20 +91,32 @@ void BM_ReadReportLog(benchmark::State& state) {
 }
 BENCHMARK(BM_ReadReportLog)->Unit(benchmark::kMillisecond);
 
-// The whole command (its dumps run on the capture; the debug volume is 0,
-// so they print nothing).
-void BM_ParseQrt(benchmark::State& state) {
-  debug_volume = 0;
-  for (auto _ : state) {
-    cmd_args_t args{};
-    args.count = 2;
-    std::snprintf(args.slot[0], sizeof args.slot[0], "parse_qrt");
-    std::snprintf(args.slot[1], sizeof args.slot[1], "%s", kLog.c_str());
-    benchmark::DoNotOptimize(cmd_parse_qrt(&args));
+int main(int argc, char** argv) {
+  if (!lines_and_tokens()) {
+    std::fprintf(stderr, "no report log at %s\n", kLog.c_str());
+    return 1;
   }
+  static const std::vector<std::string> out = output_lines();
+  const double in = double(lines_of(kLog).size());
+  add_on_sinks("lines+tokens", in, [](benchmark::State& s) { quiet(s, false); }, benchmark::kMillisecond);
+  add_on_sinks("parse_qrt quiet", in, [](benchmark::State& s) { quiet(s, true); }, benchmark::kMillisecond);
+  add_on_sinks(
+      "lines+tokens+printf", double(out.size()),
+      [](benchmark::State& state) {
+        for (auto _ : state) {
+          benchmark::DoNotOptimize(lines_and_tokens());
+          for (const std::string& l : out) {
+            std::printf("%s\n", l.c_str());
+            std::fflush(stdout);
+          }
+        }
+      },
+      benchmark::kMillisecond);
+  add_on_sinks(
+      "parse_qrt", double(out.size()),
+      [](benchmark::State& state) {
+        for (auto _ : state) parse_qrt();
+      },
+      benchmark::kMillisecond);
+  return run_against_floors(argc, argv, {{"parse_qrt quiet", "lines+tokens"}, {"parse_qrt", "lines+tokens+printf"}});
 }
-BENCHMARK(BM_ParseQrt)->Unit(benchmark::kMillisecond);
-
-}  // namespace
-
-BENCHMARK_MAIN();

@@ -17,7 +17,9 @@ constexpr unsigned kToDebugger = 1, kToStdout = 2, kToLogStream = 4;
 constexpr unsigned kDestinations = kToDebugger | kToStdout | kToLogStream;
 FILE* attached_log = nullptr;  // never attached
 
-int write_text(int type, const char* text) {
+// `text` has room for a line end after its terminator.
+int write_text(int type, char* text) {
+  const size_t length = std::strlen(text);
   // Colouring the console must not change what the caller's next
   // print_last_error reports.
   DWORD saved_error = oal::GetLastError();
@@ -32,10 +34,11 @@ int write_text(int type, const char* text) {
       oal::OutputDebugStringA(text);
       oal::OutputDebugStringA("\n");
     } else if (bit == kToStdout) {
-      // The text and a line end, as printf("%s\n") would, without a second
-      // pass of the formatter.
-      std::fputs(text, stdout);
-      std::fputc('\n', stdout);
+      // The text and a line end, as printf("%s\n") would, in one write
+      // and without a second pass of the formatter.
+      text[length] = '\n';
+      std::fwrite(text, 1, length + 1, stdout);
+      text[length] = '\0';
     } else if (bit == kToLogStream && attached_log) {
       std::fprintf(attached_log, "%s\n", text);
       std::fflush(attached_log);
@@ -66,12 +69,24 @@ uint16_t attribute_for_type(int type) {
 }
 
 extern "C" int writeMsg(int type, const char* format, ...) {
-  // Twice the cut, zeroed, so a cut text is always terminated.
-  char buffer[2 * kMessageMax] = {};
+  // Twice the cut: the formatter always terminates a cut text, and the
+  // line end fits after it.
+  char buffer[2 * kMessageMax];
+  buffer[0] = '\0';
   if (format) {
     va_list args;
     va_start(args, format);
-    std::vsnprintf(buffer, kMessageMax + 1, format, args);
+    if (format[0] == '%' && format[1] == 's' && !format[2]) {
+      // "%s", the form of every prepared line (dumps, listings): the copy
+      // the formatter would make, without its pass.
+      const char* text = va_arg(args, const char*);
+      if (!text) text = "(null)";
+      size_t n = strnlen(text, kMessageMax);
+      std::memcpy(buffer, text, n);
+      buffer[n] = '\0';
+    } else {
+      std::vsnprintf(buffer, kMessageMax + 1, format, args);
+    }
     va_end(args);
   }
   return write_text(type, buffer);

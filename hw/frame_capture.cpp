@@ -348,7 +348,10 @@ void print_hex_ascii(const uint8_t* bytes, uint32_t offset, size_t count) {
   char line[8 + 2 + 48 + 3 + 16 + 2];
   for (size_t at = 0; at < count; at += 16) {
     size_t n = count - at < 16 ? count - at : 16;
-    std::snprintf(line, sizeof line, "%08lX  ", static_cast<unsigned long>(offset + at));
+    // "%08lX  ": the dump's offsets stay within 32 bits.
+    uint32_t address = static_cast<uint32_t>(offset + at);
+    for (int i = 0; i < 8; ++i) line[i] = kHexDigits[(address >> (28 - 4 * i)) & 15];
+    line[8] = line[9] = ' ';
     char* hex = line + 10;
     char* text = line + 61;
     std::memset(hex, ' ', 51);

@@ -35,6 +35,8 @@ class Line {
     for (int i = digits - 1; i >= 0; --i) text_[used_++] = "0123456789ABCDEF"[(value >> (4 * i)) & 0xF];
     text_[used_] = '\0';
   }
+  // Plain text, no formatter pass.
+  void add_text(const char* text) { add_hex(text, 0, 0); }
   void write() {
     if (vol_above(0)) writeMsg(MSG_PLAIN, "%s", text_);
     used_ = 0;
@@ -108,7 +110,7 @@ void print_hex_bytes(const void* buffer, const hex_marker_t* markers, uint32_t s
     // "%08lX    " for the address, then " %02X", " %04X" or " %08lX".
     if (in_line == 0) {
       line.add_hex("", address, 8);
-      line.add("%s", "    ");
+      line.add_text("    ");
     }
     line.add_hex(" ", little_endian(b + pos, static_cast<uint32_t>(width)), static_cast<int>(2 * width));
     for (uint32_t m = 0; m < marker_count; ++m)

@@ -87,10 +87,7 @@ void write_width(HwAccess& hw, volatile uint8_t* p, uint32_t width, uint32_t val
 }
 
 void copy_dwords(HwAccess& hw, volatile uint8_t* from, uint8_t* to, uint32_t count) {
-  for (uint32_t i = 0; i < count; ++i) {
-    uint32_t v = hw.read_u32(from + 4 * i);
-    std::memcpy(to + 4 * i, &v, 4);
-  }
+  hw.read_u32_block(from, to, count);
 }
 
 NTSTATUS read_mmio(Request& r) {

@@ -6,6 +6,7 @@
 // DbgPrint; the simulated machine implements it over its hardware model.
 #pragma once
 #include <cstdint>
+#include <cstring>
 
 namespace hwpeek {
 
@@ -27,6 +28,14 @@ class HwAccess {
   virtual uint8_t read_u8(volatile uint8_t* address) = 0;
   virtual uint16_t read_u16(volatile uint8_t* address) = 0;
   virtual uint32_t read_u32(volatile uint8_t* address) = 0;
+  // `count` consecutive dwords from `from` into `to`: a register read
+  // each, unless the implementation can move them at once.
+  virtual void read_u32_block(volatile uint8_t* from, uint8_t* to, uint32_t count) {
+    for (uint32_t i = 0; i < count; ++i) {
+      uint32_t v = read_u32(from + 4 * i);
+      std::memcpy(to + 4 * i, &v, 4);
+    }
+  }
   virtual void write_u8(volatile uint8_t* address, uint8_t value) = 0;
   virtual void write_u16(volatile uint8_t* address, uint16_t value) = 0;
   virtual void write_u32(volatile uint8_t* address, uint32_t value) = 0;

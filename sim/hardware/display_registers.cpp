@@ -1,7 +1,5 @@
 #include "display_registers.h"
 
-#include "hardware.h"
-
 #include "devices/device_ids.h"
 
 namespace sim {
@@ -22,11 +20,9 @@ bool is_cyr(uint16_t id) { return in_family(id, ChipFamily::Cyr); }
 bool is_fyn(uint16_t id) { return in_family(id, ChipFamily::Fyn); }
 bool is_bex(uint16_t id) { return in_family(id, ChipFamily::Bex); }
 
-using Registers = DisplayRegisters::Registers;
-
-void set_bits(Registers& regs, uint32_t device, uint32_t offset, uint32_t mask, uint32_t bits) {
+void set_bits(DeviceMemory& regs, uint32_t device, uint32_t offset, uint32_t mask, uint32_t bits) {
   uint32_t v = 0;
-  if (regs.read(device, offset, v)) regs.write(device, offset, (v & ~mask) | (bits & mask));
+  if (regs.read_reg(device, offset, v)) regs.write_reg(device, offset, (v & ~mask) | (bits & mask));
 }
 uint32_t pair(uint32_t high, uint32_t low) { return (high - 1) << 16 | (low - 1); }
 
@@ -40,19 +36,27 @@ uint32_t pixel_format(uint32_t depth) {
 
 }  // namespace
 
-bool DisplayRegisters::follows_display(uint32_t offset) {
-  return (offset >= 0x60000 && offset < 0x62000) || (offset >= 0x64000 && offset < 0x64300) ||
-         offset == 0x68000 || (offset >= 0x70000 && offset < 0x72000);
+namespace {
+// The offsets that follow the screens, [first, end).
+constexpr uint32_t kFollowing[][2] = {{0x60000, 0x62000}, {0x64000, 0x64300}, {0x68000, 0x68001}, {0x70000, 0x72000}};
+}  // namespace
+
+bool DisplayRegisters::follows_display(uint32_t offset) { return follows_display(offset, offset + 1); }
+
+bool DisplayRegisters::follows_display(uint32_t first, uint32_t end) {
+  for (const auto& range : kFollowing)
+    if (first < range[1] && end > range[0]) return true;
+  return false;
 }
 
-void DisplayRegisters::sync(uint16_t device_id, Registers& regs) {
+void DisplayRegisters::sync(uint16_t device_id, DeviceMemory& regs) {
   DisplayHardwareState now = display_hardware_state();
   if (shown_ && *shown_ == now) return;
   apply(now, device_id, regs);
   shown_ = now;
 }
 
-void DisplayRegisters::apply(const DisplayHardwareState& state, uint16_t id, Registers& regs) {
+void DisplayRegisters::apply(const DisplayHardwareState& state, uint16_t id, DeviceMemory& regs) {
   // cyr keeps the surface address in the stereo second eye register.
   const bool surface_in_second_eye = is_cyr(id);
   const bool has_rotation = is_cyr(id) || is_fyn(id) || is_bex(id);
@@ -62,8 +66,8 @@ void DisplayRegisters::apply(const DisplayHardwareState& state, uint16_t id, Reg
     // fyn's pipe B (its timings and configuration) is in its second
     // device; the planes are in the first on every family.
     uint32_t device = p == 1 && is_fyn(id) ? 3 : 2;
-    auto set = [&](uint32_t offset, uint32_t value) { regs.write(device, offset, value); };
-    auto set_plane = [&](uint32_t offset, uint32_t value) { regs.write(2, offset, value); };
+    auto set = [&](uint32_t offset, uint32_t value) { regs.write_reg(device, offset, value); };
+    auto set_plane = [&](uint32_t offset, uint32_t value) { regs.write_reg(2, offset, value); };
     set_bits(regs, device, kPipeConf[p], 0x80000000u, s.active ? 0x80000000u : 0);
     set_bits(regs, 2, kPlane[p], 0x80000000u, s.active ? 0x80000000u : 0);
     if (!s.active || !s.width || !s.height) continue;
@@ -99,53 +103,6 @@ void DisplayRegisters::apply(const DisplayHardwareState& state, uint16_t id, Reg
     set_bits(regs, 2, kPortRegister[port], 0xC0000000u,
              (ps.enabled ? 0x80000000u : 0) | (ps.pipe == 1 ? 0x40000000u : 0));
   }
-}
-
-}  // namespace sim
-
-namespace sim {
-
-// The registers as the hardware keeps them: bytes of physical memory at
-// each device's register BAR.
-class Hardware::WindowRegisters : public DisplayRegisters::Registers {
- public:
-  explicit WindowRegisters(Hardware& hw) : hw_(hw) {}
-  bool read(uint32_t device, uint32_t offset, uint32_t& value) override {
-    uint64_t base;
-    if (!window(device, base)) return false;
-    value = 0;
-    for (unsigned i = 0; i < 4; ++i) value |= uint32_t(hw_.byte(base + offset + i)) << (8 * i);
-    return true;
-  }
-  void write(uint32_t device, uint32_t offset, uint32_t value) override {
-    uint64_t base;
-    if (!window(device, base)) return;
-    for (unsigned i = 0; i < 4; ++i) hw_.byte(base + offset + i) = uint8_t(value >> (8 * i));
-  }
-  bool window(uint32_t device, uint64_t& base) {
-    Function* fn = hw_.function(0, device);
-    base = fn ? Hardware::mmio_bar(*fn, device) & ~0xFu : 0;
-    return base != 0;
-  }
-
- private:
-  Hardware& hw_;
-};
-
-void Hardware::follow_display(uint64_t address) {
-  if (!booted_) return;
-  WindowRegisters regs(*this);
-  bool display_register = false;
-  for (uint32_t device : {2u, 3u}) {
-    uint64_t base;
-    if (regs.window(device, base) && address >= base && address - base < 0x100000 &&
-        DisplayRegisters::follows_display(static_cast<uint32_t>(address - base)))
-      display_register = true;
-  }
-  if (!display_register) return;
-  uint16_t id = 0;
-  if (Function* fn = function(0, 2)) id = uint16_t(fn->config[2] | fn->config[3] << 8);
-  display_registers_.sync(id, regs);
 }
 
 }  // namespace sim

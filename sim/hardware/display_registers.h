@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "device_memory.h"
 #include "display/display_sim.h"
 
 namespace sim {
@@ -17,18 +18,13 @@ class DisplayRegisters {
  public:
   // Whether an MMIO offset is one of the registers that follow the screens.
   static bool follows_display(uint32_t offset);
-  // The registers of the devices' MMIO windows; a device without a window
-  // reads false and ignores writes.
-  class Registers {
-   public:
-    virtual ~Registers() = default;
-    virtual bool read(uint32_t device, uint32_t offset, uint32_t& value) = 0;
-    virtual void write(uint32_t device, uint32_t offset, uint32_t value) = 0;
-  };
-  // `device_id` is device 2's.
-  void sync(uint16_t device_id, Registers& regs);
+  // Whether any offset in [first, end) is.
+  static bool follows_display(uint32_t first, uint32_t end);
+  // `device_id` is device 2's; the registers are those of the devices'
+  // windows in `regs` (a device without a window is left alone).
+  void sync(uint16_t device_id, DeviceMemory& regs);
   // The registers a display state gives.
-  static void apply(const DisplayHardwareState& state, uint16_t device_id, Registers& regs);
+  static void apply(const DisplayHardwareState& state, uint16_t device_id, DeviceMemory& regs);
 
  private:
   std::optional<DisplayHardwareState> shown_;

@@ -132,7 +132,12 @@ constexpr unsigned long long kFrameMs = 17;
 
 }  // namespace
 
-GraphicsEngine::GraphicsEngine(Machine& machine, PhysicalMemory& memory, uint16_t device_id, uint64_t mmio,
+const uint32_t GraphicsEngine::kAnswered[10] = {
+    kCrcFirstResult,  kCrcFirstResult + 4,  kCrcFirstResult + 8,  kCrcFirstResult + 12,
+    kCrcFirstResult + kPipeStep,      kCrcFirstResult + kPipeStep + 4, kCrcFirstResult + kPipeStep + 8,
+    kCrcFirstResult + kPipeStep + 12, kDvoDetect[0],       kDvoDetect[1]};
+
+GraphicsEngine::GraphicsEngine(Machine& machine, DeviceMemory& memory, uint16_t device_id, uint64_t mmio,
                                uint64_t aperture, bool dvob_present, bool dvoc_present)
     : machine_(machine),
       memory_(memory),
@@ -168,7 +173,7 @@ void GraphicsEngine::build_rings() {
       pos += b.size();
       ends.push_back(static_cast<uint32_t>(pos * 4));
     }
-    memory_.mem_fill(aperture_ + start, reinterpret_cast<const uint8_t*>(ring.data()), ring.size() * 4);
+    memory_.fill(aperture_ + start, reinterpret_cast<const uint8_t*>(ring.data()), ring.size() * 4);
     // The engine works behind the driver: a few batches between head and tail.
     uint32_t tail = ends.size() > 3 ? ends[ends.size() * 3 / 5] : 0x10;
     uint32_t head = ends.size() > 3 ? ends[ends.size() * 3 / 5 - 2] : 0x10;
@@ -201,8 +206,13 @@ void GraphicsEngine::draw(int, const PlaneShown& p) {
   uint32_t format = p.control & 0x3C000000;
   const bool rotated = p.control & 0x8000;
   std::vector<uint8_t> row(row_bytes);
+  // A row of the pattern depends on its y only through the corner block's
+  // band and the bars' band: rows of the same kind are one row drawn again.
+  int row_kind = -1;
   for (uint32_t y = 0; y < p.height; ++y) {
-    for (uint32_t x = 0; x < p.width; ++x) {
+    uint32_t pattern_y = rotated ? p.height - 1 - y : y;
+    int kind = (pattern_y < (p.height + 11) / 12) << 1 | (pattern_y < p.height * 2 / 3);
+    for (uint32_t x = 0; kind != row_kind && x < p.width; ++x) {
       // Turned by 180 degrees the plane is scanned out from its end, so the
       // picture is stored the other way round to show upright.
       uint32_t v = encode(rotated ? pattern(p.width - 1 - x, p.height - 1 - y, p.width, p.height)
@@ -210,7 +220,8 @@ void GraphicsEngine::draw(int, const PlaneShown& p) {
                           format);
       for (uint32_t b = 0; b < bpp; ++b) row[uint64_t(x) * bpp + b] = uint8_t(v >> (8 * b));
     }
-    memory_.mem_fill(aperture_ + p.surface + stride * y, row.data(), row.size());
+    row_kind = kind;
+    memory_.fill(aperture_ + p.surface + stride * y, row.data(), row.size());
   }
 }
 
@@ -242,7 +253,7 @@ void GraphicsEngine::compute_crc(int pipe) {
     for (uint32_t x = 0; x < p.width; ++x) {
       // A plane that is off shows black.
       Rgb c{0, 0, 0};
-      if (shown) c = decode(memory_.mem_read(aperture_ + p.surface + stride * y + uint64_t(x) * bpp, bpp), format);
+      if (shown) c = decode(memory_.read(aperture_ + p.surface + stride * y + uint64_t(x) * bpp, bpp), format);
       crc[0] = crc32(crc[0], c.r);
       crc[1] = crc32(crc[1], c.g);
       crc[2] = crc32(crc[2], c.b);
@@ -267,7 +278,7 @@ bool GraphicsEngine::read(uint64_t address, unsigned size, uint32_t& value) {
   }
   for (int port = 0; port < 2; ++port)
     if (offset == kDvoDetect[port]) {
-      value = memory_.mem_read(address, 4) | (dvo_present_[port] ? 4u : 0u);
+      value = memory_.read(address, 4) | (dvo_present_[port] ? 4u : 0u);
       return true;
     }
   return false;

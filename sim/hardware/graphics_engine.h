@@ -19,30 +19,26 @@
 #include <cstdint>
 #include <functional>
 
+#include "device_memory.h"
+
 namespace sim {
 
 class Machine;
-
-// Raw access to physical memory, beneath the register models.
-class PhysicalMemory {
- public:
-  virtual ~PhysicalMemory() = default;
-  virtual uint32_t mem_read(uint64_t address, unsigned size) = 0;
-  virtual void mem_write(uint64_t address, unsigned size, uint32_t value) = 0;
-  virtual void mem_fill(uint64_t address, const uint8_t* bytes, size_t count) = 0;
-};
 
 class GraphicsEngine {
  public:
   // `mmio` and `aperture`: device 2's register window and graphics memory
   // (0 when the device has none).
-  GraphicsEngine(Machine& machine, PhysicalMemory& memory, uint16_t device_id, uint64_t mmio, uint64_t aperture,
+  GraphicsEngine(Machine& machine, DeviceMemory& memory, uint16_t device_id, uint64_t mmio, uint64_t aperture,
                  bool dvob_present, bool dvoc_present);
 
   // Places the rings; once, after the profile's registers are in.
   void build_rings();
   // A register the engine answers itself; false for plain memory.
   bool read(uint64_t address, unsigned size, uint32_t& value);
+  // Offsets in device 2's window of the dwords read() answers itself.
+  static const uint32_t kAnswered[10];
+  uint64_t registers() const { return mmio_; }
   // After a write landed in memory.
   void written(uint64_t address, unsigned size, uint32_t value);
   // Before the driver maps a range: the planes' pictures follow their registers.
@@ -59,11 +55,11 @@ class GraphicsEngine {
   PlaneShown plane_state(int plane);
   void draw(int plane, const PlaneShown& p);
   void compute_crc(int pipe);
-  uint32_t reg(uint32_t offset) { return memory_.mem_read(mmio_ + offset, 4); }
-  void set_reg(uint32_t offset, uint32_t value) { memory_.mem_write(mmio_ + offset, 4, value); }
+  uint32_t reg(uint32_t offset) { return memory_.read(mmio_ + offset, 4); }
+  void set_reg(uint32_t offset, uint32_t value) { memory_.write(mmio_ + offset, 4, value); }
 
   Machine& machine_;
-  PhysicalMemory& memory_;
+  DeviceMemory& memory_;
   uint16_t device_id_;
   uint64_t mmio_, aperture_;
   bool dvo_present_[2];

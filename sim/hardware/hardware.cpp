@@ -474,6 +474,7 @@ Hardware::Hardware(Machine& machine) : machine_(machine), gmbus_(machine.profile
       if (raw_key(key, off, size)) put(fn.config, off, static_cast<uint64_t>(v), size);
     }
   }
+  place_windows();
   if (const Profile::Section* s = p.section("fuses"))
     for (auto& [key, value] : *s) {
       long long k = 0, v = 0;
@@ -501,7 +502,7 @@ Hardware::Hardware(Machine& machine) : machine_(machine), gmbus_(machine.profile
     uint32_t aperture;
     std::memcpy(&aperture, &fn->config[0x10 + 4 * (hwpeek::gmch_bar_row(id).aperture_bar % 6)], 4);
     // The driver maps graphics memory from the aperture BAR's top byte.
-    engine_ = std::make_unique<GraphicsEngine>(machine, *this, id, mmio_bar(*fn, 2) & ~0xFu, aperture & 0xFF000000u,
+    engine_ = std::make_unique<GraphicsEngine>(machine, memory_, id, mmio_bar(*fn, 2) & ~0xFu, aperture & 0xFF000000u,
                                                p.flag("gmbus", "sdvo70", true), p.flag("gmbus", "sdvo72", true));
     engine_->build_rings();
   }
@@ -511,8 +512,15 @@ void Hardware::before_mapping() {
   if (!engine_) return;
   // The display registers catch up with the screens first: the pictures
   // follow them.
-  if (Function* fn = function(0, 2)) follow_display((mmio_bar(*fn, 2) & ~0xFu) + 0x70180);
+  if (uint64_t mmio = memory_.window(2)) follow_display(mmio + 0x70180, mmio + 0x70181);
   engine_->sync_planes();
+}
+
+void Hardware::place_windows() {
+  for (uint32_t device : {2u, 3u}) {
+    Function* fn = function(0, device);
+    memory_.set_window(device, fn ? mmio_bar(*fn, device) & ~0xFu : 0);
+  }
 }
 
 Hardware::~Hardware() = default;
@@ -552,87 +560,87 @@ uint32_t Hardware::config_write(uint32_t bus, uint32_t slot, const void* buffer,
     if (at < 4 || (at >= 8 && at < 12)) continue;
     fn->config[at] = in[i];
   }
+  // A BAR written moves its register window.
+  place_windows();
   return n;
 }
 
 bool Hardware::in_gmbus(uint64_t address, uint32_t& reg) {
-  Function* fn = function(0, 2);
-  if (!fn) return false;
-  uint64_t base = mmio_bar(*fn, 2) & ~0xFu;
+  uint64_t base = memory_.window(2);
   if (!base || address < base + 0x5100 || address >= base + 0x5124) return false;
   reg = static_cast<uint32_t>(address - base);
   return true;
 }
 
-uint8_t& Hardware::byte(uint64_t address) {
-  auto& page = pages_[address >> 12];
-  if (page.empty()) page.assign(4096, 0);
-  return page[address & 0xFFF];
+void Hardware::follow_display(uint64_t first, uint64_t end) {
+  if (!booted_) return;
+  bool display_register = false;
+  for (uint32_t device : {2u, 3u}) {
+    uint64_t base = memory_.window(device);
+    if (!base || end <= base || first >= base + 0x100000) continue;
+    uint64_t from = first > base ? first - base : 0, to = std::min<uint64_t>(end - base, 0x100000);
+    display_register |= DisplayRegisters::follows_display(static_cast<uint32_t>(from), static_cast<uint32_t>(to));
+  }
+  if (!display_register) return;
+  uint16_t id = 0;
+  if (Function* fn = function(0, 2)) id = uint16_t(fn->config[2] | fn->config[3] << 8);
+  display_registers_.sync(id, memory_);
 }
 
-uint32_t Hardware::phys_read(uint64_t address, unsigned size) {
-  ++register_accesses;
-  follow_display(address);
+uint32_t Hardware::read_one(uint64_t address, unsigned size) {
   uint32_t reg;
   if (in_gmbus(address, reg)) return gmbus_.read(reg & ~3u) >> (8 * (reg & 3));
   uint32_t v;
   if (engine_ && engine_->read(address, size, v)) return v;
-  return mem_read(address, size);
+  return memory_.read(address, size);
 }
 
-uint32_t Hardware::mem_read(uint64_t address, unsigned size) {
-  uint32_t v = 0;
-  // One page lookup for an access inside a page.
-  if ((address & 0xFFF) + size <= 0x1000) {
-    auto it = pages_.find(address >> 12);
-    if (it == pages_.end()) return 0;
-    for (unsigned i = 0; i < size; ++i) v |= uint32_t(it->second[(address & 0xFFF) + i]) << (8 * i);
-    return v;
+uint32_t Hardware::phys_read(uint64_t address, unsigned size) {
+  ++register_accesses;
+  follow_display(address, address + 1);
+  return read_one(address, size);
+}
+
+void Hardware::phys_read_dwords(uint64_t address, uint8_t* to, uint32_t count) {
+  if (!count) return;
+  register_accesses += count;
+  const uint64_t end = address + 4ull * count;
+  follow_display(address, end - 3);  // the dwords' first bytes
+  memory_.copy_out(address, to, 4ull * count);
+  // The registers with a behaviour of their own (the GMBUS controller, the
+  // engine's) answer in place of memory, dword by dword and in order.
+  uint64_t answered[9 + 10];
+  size_t n = 0;
+  if (uint64_t mmio = memory_.window(2))
+    for (uint32_t reg = 0x5100; reg < 0x5124; reg += 4) answered[n++] = mmio + reg;
+  if (engine_ && engine_->registers())
+    for (uint32_t offset : GraphicsEngine::kAnswered) answered[n++] = engine_->registers() + offset;
+  uint32_t hits[3 * (9 + 10)];
+  size_t h = 0;
+  for (size_t r = 0; r < n; ++r) {
+    uint64_t reg = answered[r];
+    if (reg + 4 <= address || reg >= end) continue;
+    // The dwords that share a byte with this register.
+    uint64_t first = reg >= address + 3 ? (reg - address - 3) / 4 : 0;
+    for (uint64_t i = first; i < count && address + 4 * i < reg + 4; ++i) hits[h++] = static_cast<uint32_t>(i);
   }
-  for (unsigned i = 0; i < size; ++i) {
-    auto it = pages_.find((address + i) >> 12);
-    uint8_t b = it == pages_.end() ? 0 : it->second[(address + i) & 0xFFF];
-    v |= uint32_t(b) << (8 * i);
-  }
-  return v;
-}
-
-void Hardware::mem_write(uint64_t address, unsigned size, uint32_t value) {
-  for (unsigned i = 0; i < size; ++i) byte(address + i) = uint8_t(value >> (8 * i));
-}
-
-// The graphics engine's drawing: the test pattern and the rings. Aperture
-// bytes the profile preloaded stay as the profile put them.
-void Hardware::mem_fill(uint64_t address, const uint8_t* bytes, size_t count) {
-  while (count) {
-    size_t in_page = 0x1000 - (address & 0xFFF);
-    size_t n = count < in_page ? count : in_page;
-    uint64_t keep_from = address + n;  // first preloaded byte in this piece
-    uint64_t keep_to = address + n;
-    for (auto& [first, end] : preloaded_)
-      if (first < address + n && end > address) {
-        uint64_t from = first > address ? first : address;
-        if (from < keep_from) keep_from = from, keep_to = end;
-      }
-    if (keep_from > address) {
-      n = static_cast<size_t>(keep_from - address);
-      std::memcpy(&byte(address), bytes, n);
-    } else {
-      n = static_cast<size_t>(std::min<uint64_t>(keep_to, address + n) - address);  // skip preloaded bytes
-    }
-    address += n, bytes += n, count -= n;
+  std::sort(hits, hits + h);
+  h = static_cast<size_t>(std::unique(hits, hits + h) - hits);
+  for (size_t k = 0; k < h; ++k) {
+    uint32_t v = read_one(address + 4ull * hits[k], 4);
+    std::memcpy(to + 4ull * hits[k], &v, 4);
   }
 }
 
 void Hardware::phys_write(uint64_t address, unsigned size, uint32_t value) {
   ++register_accesses;
-  follow_display(address);
+  follow_display(address, address + 1);
   uint32_t reg;
   if (in_gmbus(address, reg)) {
     gmbus_.write(reg & ~3u, value);
     return;
   }
-  mem_write(address, size, value);
+  memory_.write(address, size, value);
   if (engine_) engine_->written(address, size, value);
 }
 

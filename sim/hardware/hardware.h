@@ -25,6 +25,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "device_memory.h"
 #include "display_registers.h"
 #include "graphics_engine.h"
 #include "machine.h"
@@ -79,7 +80,7 @@ class GmbusModel {
   std::map<uint8_t, std::unique_ptr<SdvoDevice>> sdvo_;
 };
 
-class Hardware : public Part, public PhysicalMemory {
+class Hardware : public Part {
  public:
   explicit Hardware(Machine& machine);
   ~Hardware() override;
@@ -92,6 +93,9 @@ class Hardware : public Part, public PhysicalMemory {
   // from the controller model.
   uint32_t phys_read(uint64_t address, unsigned size);
   void phys_write(uint64_t address, unsigned size, uint32_t value);
+  // `count` dwords from `address`, as that many reads of 4 bytes would
+  // give them, but plain memory in one copy.
+  void phys_read_dwords(uint64_t address, uint8_t* to, uint32_t count);
 
   // The driver is about to map a range: the planes' pictures catch up
   // with their registers.
@@ -113,27 +117,24 @@ class Hardware : public Part, public PhysicalMemory {
   // Fills the aperture and MMIO windows as the profile's fill and file
   // sections say.
   void preload_memory();
+  // Places the register windows where the devices' BARs say.
+  void place_windows();
   bool in_gmbus(uint64_t address, uint32_t& reg);
-  uint8_t& byte(uint64_t address);
-  // Brings the display registers up to the screens before one is read
-  // or written.
-  void follow_display(uint64_t address);
-  class WindowRegisters;
-  uint32_t mem_read(uint64_t address, unsigned size) override;
-  void mem_write(uint64_t address, unsigned size, uint32_t value) override;
-  void mem_fill(uint64_t address, const uint8_t* bytes, size_t count) override;
+  // One access after the display registers caught up.
+  uint32_t read_one(uint64_t address, unsigned size);
+  uint8_t& byte(uint64_t address) { return memory_.byte(address); }
+  // Brings the display registers up to the screens before one in
+  // [first, end) is read or written.
+  void follow_display(uint64_t first, uint64_t end);
 
   Machine& machine_;
   std::map<uint32_t, Function> functions_;  // key bus << 8 | slot
   std::map<uint32_t, uint32_t> fuses_;
-  std::unordered_map<uint64_t, std::vector<uint8_t>> pages_;
+  DeviceMemory memory_;
   GmbusModel gmbus_;
   DisplayRegisters display_registers_;
   bool booted_ = false;  // the profile's registers are in place
   std::unique_ptr<GraphicsEngine> engine_;
-  // Aperture bytes the profile preloaded, [first, end): the profile's
-  // explicit wish, which the drawn test pattern and rings leave alone.
-  std::vector<std::pair<uint64_t, uint64_t>> preloaded_;
 };
 
 }  // namespace sim

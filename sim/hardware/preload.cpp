@@ -124,7 +124,7 @@ void Hardware::preload_memory() {
       Fill f;
       if (!parse_fill(key, value, f)) continue;
       if (std::string(sec) == "aperture fill")
-        preloaded_.emplace_back(base + static_cast<uint64_t>(f.offset), base + static_cast<uint64_t>(f.offset + f.bytes));
+        memory_.keep(base + static_cast<uint64_t>(f.offset), base + static_cast<uint64_t>(f.offset + f.bytes));
       for (long long i = 0; i < f.bytes; ++i) {
         uint64_t at = static_cast<uint64_t>(f.offset + i);
         uint32_t dword = f.counter ? static_cast<uint32_t>(at & ~3ull) : static_cast<uint32_t>(f.value);
@@ -139,7 +139,7 @@ void Hardware::preload_memory() {
       parse_number(key, offset);
       std::ifstream f(file_path(p, value), std::ios::binary);
       std::string bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-      preloaded_.emplace_back(base + static_cast<uint64_t>(offset), base + static_cast<uint64_t>(offset) + bytes.size());
+      memory_.keep(base + static_cast<uint64_t>(offset), base + static_cast<uint64_t>(offset) + bytes.size());
       for (size_t i = 0; i < bytes.size(); ++i) byte(base + static_cast<uint64_t>(offset) + i) = static_cast<uint8_t>(bytes[i]);
     }
 }

@@ -42,7 +42,7 @@ void SimHwAccess::unmap_io_space(volatile uint8_t* address, uint32_t length) {
   --hw_.live_mappings;
 }
 
-bool SimHwAccess::translate(volatile uint8_t* address, unsigned size, uint64_t& physical) {
+bool SimHwAccess::translate(volatile uint8_t* address, uint64_t size, uint64_t& physical, bool count_stray) {
   uintptr_t a = reinterpret_cast<uintptr_t>(address);
   auto it = mappings_.upper_bound(a);
   if (it != mappings_.begin()) {
@@ -53,8 +53,18 @@ bool SimHwAccess::translate(volatile uint8_t* address, unsigned size, uint64_t& 
       return true;
     }
   }
-  ++hw_.stray_accesses;
+  if (count_stray) ++hw_.stray_accesses;
   return false;
+}
+
+void SimHwAccess::read_u32_block(volatile uint8_t* from, uint8_t* to, uint32_t count) {
+  uint64_t phys;
+  if (count && translate(from, 4ull * count, phys, false)) {
+    hw_.phys_read_dwords(phys, to, count);
+    return;
+  }
+  // Past a mapping's end: each dword as a read of its own (the stray ones counted).
+  HwAccess::read_u32_block(from, to, count);
 }
 
 uint32_t SimHwAccess::read(volatile uint8_t* address, unsigned size) {

@@ -21,6 +21,8 @@ class SimHwAccess : public hwpeek::HwAccess {
   uint8_t read_u8(volatile uint8_t* address) override { return uint8_t(read(address, 1)); }
   uint16_t read_u16(volatile uint8_t* address) override { return uint16_t(read(address, 2)); }
   uint32_t read_u32(volatile uint8_t* address) override { return read(address, 4); }
+  // A block inside one mapping is one request to the hardware.
+  void read_u32_block(volatile uint8_t* from, uint8_t* to, uint32_t count) override;
   void write_u8(volatile uint8_t* address, uint8_t value) override { write(address, 1, value); }
   void write_u16(volatile uint8_t* address, uint16_t value) override { write(address, 2, value); }
   void write_u32(volatile uint8_t* address, uint32_t value) override { write(address, 4, value); }
@@ -32,7 +34,7 @@ class SimHwAccess : public hwpeek::HwAccess {
     uint64_t physical;
     uint32_t length;
   };
-  bool translate(volatile uint8_t* address, unsigned size, uint64_t& physical);
+  bool translate(volatile uint8_t* address, uint64_t size, uint64_t& physical, bool count_stray = true);
   uint32_t read(volatile uint8_t* address, unsigned size);
   void write(volatile uint8_t* address, unsigned size, uint32_t value);
   Machine& machine_;

@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "core/msglog.h"
@@ -41,10 +42,25 @@ TEST_F(MsgLogTest, MessageGoesToStdoutAndDebuggerWithoutColourCodesWhenRedirecte
   EXPECT_EQ(debugger_, "value 42\n");
 }
 
-TEST_F(MsgLogTest, LongMessageIsCutAt260Characters) {
-  std::string text(300, 'x');
-  std::string out = written([&] { writeMsg(MSG_PLAIN, "%s", text.c_str()); });
-  EXPECT_EQ(out, std::string(260, 'x') + "\n");
+// "%s" is copied without the formatter; it must cut and end lines as the
+// formatter does.
+TEST_F(MsgLogTest, MessagesAreCutAt260CharactersAndEndAtTheirFirstNul) {
+  const std::string x300(300, 'x'), x260(260, 'x'), x259(259, 'x');
+  struct Case {
+    const char* format;
+    const char* arg;
+    std::string expected;
+  } cases[] = {
+      {"%s", x300.c_str(), x260 + "\n"},    {"%s!", x300.c_str(), x260 + "\n"},
+      {"%s", x260.c_str(), x260 + "\n"},    {"%s!", x259.c_str(), x259 + "!\n"},
+      {"%s", "", "\n"},                      {"%s", nullptr, "(null)\n"},
+      {"%s%c-", "a", "a\n"},                 // the text ends at the NUL the format wrote
+  };
+  for (const Case& c : cases) {
+    std::string out = written([&] { writeMsg(MSG_PLAIN, c.format, c.arg, 0); });
+    EXPECT_EQ(out, c.expected) << c.format << " " << (c.arg ? std::strlen(c.arg) : 0);
+    EXPECT_EQ(debugger_, c.expected) << c.format;
+  }
 }
 
 TEST_F(MsgLogTest, PercentSignInFormattedValueIsPrintedAsIs) {
