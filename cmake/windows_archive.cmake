@@ -1,8 +1,10 @@
 # What a Windows build delivers. Every binary gets a version resource
 # (Explorer's properties and inventory tools read it), and `cpack` packs
 # what goes onto a board into lumagraph-toolkit-<version>-win64.zip or
-# -win32.zip: the programs and libraries, the files they read beside them,
-# the public header and import library, and README.txt saying what each is.
+# -win32.zip: the programs and libraries (signed, cmake/windows_signing.cmake),
+# the files they read beside them, the public header and import library, the
+# test certificate when the build signs with one, and README.txt saying what
+# each is and how a board trusts the signatures.
 #
 # The list at the end says it all, one line per file. A line whose target
 # (or source file) this tree does not have is reported as pending and left
@@ -52,6 +54,7 @@ endfunction()
 #   CARRIED         a binary the programs and libraries carry as a resource
 #   INTERNAL        a binary for the tests only: versioned, never shipped
 #   FILE            a file of the source tree, copied beside the programs
+#   GENERATED       a file the configure step wrote (an absolute path)
 #   IMPORT_LIBRARY  the import library of a shipped library's target
 function(luma_board how what name description)
   # The description goes into a resource script and a CMake list.
@@ -63,7 +66,7 @@ function(luma_board how what name description)
     if(EXISTS ${PROJECT_SOURCE_DIR}/${what})
       set(present TRUE)
     endif()
-  elseif(TARGET ${what})
+  elseif(how STREQUAL "GENERATED" OR TARGET ${what})
     set(present TRUE)
   else()
     set(present FALSE)
@@ -76,15 +79,15 @@ function(luma_board how what name description)
   if(how STREQUAL "SHIPPED" OR how STREQUAL "CARRIED" OR how STREQUAL "INTERNAL")
     luma_version_resource(${what} ${name} "${description}")
   endif()
-  if(how STREQUAL "SHIPPED" OR how STREQUAL "IMPORT_LIBRARY")
-    if(how STREQUAL "SHIPPED")
-      set(file "$<TARGET_FILE:${what}>")
-    else()
-      set(file "$<TARGET_LINKER_FILE:${what}>")
-    endif()
-    install(FILES ${file} DESTINATION . RENAME ${name} COMPONENT board)
+  if(how STREQUAL "SHIPPED")
+    luma_sign(${what} "$<TARGET_FILE:${what}>" ${name})
+    install(FILES ${${what}_SIGNED} DESTINATION . COMPONENT board)
+  elseif(how STREQUAL "IMPORT_LIBRARY")
+    install(FILES "$<TARGET_LINKER_FILE:${what}>" DESTINATION . RENAME ${name} COMPONENT board)
   elseif(how STREQUAL "FILE")
     install(FILES ${PROJECT_SOURCE_DIR}/${what} DESTINATION . RENAME ${name} COMPONENT board)
+  elseif(how STREQUAL "GENERATED")
+    install(FILES ${what} DESTINATION . RENAME ${name} COMPONENT board)
   endif()
   if(how STREQUAL "CARRIED")
     set_property(GLOBAL APPEND PROPERTY LUMA_BOARD_CARRIED "${name}|${description}")
@@ -123,6 +126,39 @@ luma_board(IMPORT_LIBRARY lumainfo lumainfo.lib "Import library for linking a pr
 luma_board(CARRIED hwpeek_sys hwpeek.sys "Lumagraph register access driver")
 luma_board(CARRIED dsetup Dsetup.dll "DirectX version reader of the Lumagraph toolkit")
 luma_board(INTERNAL test_mini_dll test_mini_dll.dll "Lumagraph display driver stand-in for tests")
+if(LUMA_SIGN_KIND STREQUAL "test")
+  luma_board(GENERATED ${LUMA_TEST_CERT_DER} ${LUMA_TEST_CERT_BOARD_FILE} "The test certificate the binaries are signed with (see Signatures below)")
+endif()
+
+# How a board comes to trust the signatures.
+if(LUMA_SIGN_KIND STREQUAL "test")
+  set(signatures_text
+    "Signatures\r\n\r\n"
+    "The programs, the libraries and the driver they carry are signed with a\r\n"
+    "test certificate made for this archive alone, ${LUMA_TEST_CERT_BOARD_FILE}.\r\n"
+    "64-bit Windows loads a driver signed so only on a test board that runs in\r\n"
+    "test signing mode and trusts that certificate. Once per board, in a command\r\n"
+    "prompt run as an administrator in this folder:\r\n\r\n"
+    "  bcdedit /set testsigning on\r\n"
+    "  certutil -addstore -f Root ${LUMA_TEST_CERT_BOARD_FILE}\r\n"
+    "  certutil -addstore -f TrustedPublisher ${LUMA_TEST_CERT_BOARD_FILE}\r\n\r\n"
+    "then restart it (\"Test Mode\" shows on the desktop). Where Secure Boot is\r\n"
+    "on, bcdedit refuses: turn Secure Boot off in the firmware settings first.\r\n"
+    "To undo it:\r\n\r\n"
+    "  certutil -delstore TrustedPublisher \"${LUMA_TEST_CERT_NAME}\"\r\n"
+    "  certutil -delstore Root \"${LUMA_TEST_CERT_NAME}\"\r\n"
+    "  bcdedit /set testsigning off\r\n\r\n"
+    "A release board (no test mode) needs an archive signed with a real code\r\n"
+    "signing certificate, and 64-bit Windows 10 and later also want the driver\r\n"
+    "signed by Microsoft: tools/package-windows.sh signs with the certificate\r\n"
+    "and key that LUMA_SIGN_CERT and LUMA_SIGN_KEY name.\r\n")
+else()
+  set(signatures_text
+    "Signatures\r\n\r\n"
+    "The programs, the libraries and the driver they carry are signed with the\r\n"
+    "release certificate of this build, which a release board trusts as it is:\r\n"
+    "no test mode and no certificate to add.\r\n")
+endif()
 
 get_property(shipped GLOBAL PROPERTY LUMA_BOARD_SHIPPED)
 get_property(carried GLOBAL PROPERTY LUMA_BOARD_CARRIED)
@@ -138,7 +174,8 @@ file(WRITE ${LUMA_BOARD_README}
   "${shipped_text}"
   "README.txt        this file\r\n\r\n"
   "Carried inside the programs and libraries, written out when needed:\r\n\r\n"
-  "${carried_text}")
+  "${carried_text}\r\n"
+  ${signatures_text})
 install(FILES ${LUMA_BOARD_README} DESTINATION . COMPONENT board)
 
 set(manifest "# What lumagraph-toolkit-${PROJECT_VERSION}-${LUMA_BOARD_ARCH}.zip holds; written by cmake/windows_archive.cmake\n")

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/msglog.h"
+#include "hw/driver_advice.h"
 #include "oal/oal.h"
 
 bool driver_loaded = false;
@@ -12,8 +13,43 @@ namespace {
 
 const char kServiceName[] = "hwpeek";
 const char kImageName[] = "hwpeek.sys";
-const char kDeviceName[] = "HwPeekDev";
+const char kDevicePath[] = "\\\\.\\HwPeekDev";
 const char kNotPresent[] = "ERROR: Driver not present, First install driver by calling os_initialize";
+
+// The step of the last failed start_driver_service and the system's error.
+DriverStep failed_step = DriverStep::Start;
+DWORD failed_error = ERROR_SUCCESS;
+
+bool start_failed(DriverStep step) {
+  failed_step = step;
+  failed_error = oal::GetLastError();
+  return false;
+}
+
+// A 32-bit image cannot load into a 64-bit kernel: installing it would only
+// fail at the start with a less helpful error.
+bool runs_under_wow64() {
+  BOOL wow64 = FALSE;
+  return oal::IsWow64Process(oal::GetCurrentProcess(), &wow64) && wow64;
+}
+
+// A start that succeeded is only half the way: the driver must also have
+// created its device.
+HANDLE open_device() {
+  return oal::CreateFileA(kDevicePath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                          OPEN_EXISTING, 0, nullptr);
+}
+
+bool device_appeared() {
+  HANDLE device = open_device();
+  if (device != INVALID_HANDLE_VALUE) {
+    oal::CloseHandle(device);
+    return true;
+  }
+  DWORD error = oal::GetLastError();
+  report_driver_error(error == ERROR_ACCESS_DENIED ? DriverStep::Device : DriverStep::DeviceAfterStart, error);
+  return false;
+}
 
 // "<windows dir>\hwpeek.sys"
 void installed_path(char* path, size_t size) {
@@ -66,6 +102,10 @@ HRSRC find_image(HMODULE& module) {
 }
 
 bool install() {
+  if (runs_under_wow64()) {
+    report_driver_error(DriverStep::Wow64, ERROR_SUCCESS);
+    return false;
+  }
   HMODULE module = nullptr;
   HRSRC resource = find_image(module);
   bool written = false;
@@ -79,10 +119,18 @@ bool install() {
   oal::MoveFileA(kImageName, path);
   if (!written) return false;
   stop_driver_service();
-  if (start_driver_service(path)) return true;
+  bool started = start_driver_service(path);
+  if (!started) {
+    stop_driver_service();
+    started = start_driver_service(path);
+  }
+  if (!started) {
+    if (vol_above(0)) writeMsg(MSG_ERROR, "Error loading %s(%s)", kServiceName, path);
+    report_driver_error(failed_step, failed_error);
+    return false;
+  }
+  if (device_appeared()) return true;
   stop_driver_service();
-  if (start_driver_service(path)) return true;
-  if (vol_above(0)) writeMsg(MSG_ERROR, "Error loading %s(%s)", kServiceName, path);
   return false;
 }
 
@@ -125,7 +173,7 @@ void stop_driver_service() {
 
 bool start_driver_service(const char* image_path) {
   SC_HANDLE manager = oal::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-  if (!manager) return false;
+  if (!manager) return start_failed(DriverStep::ServiceManager);
   if (SC_HANDLE old = oal::OpenServiceA(manager, kServiceName, SERVICE_ALL_ACCESS)) {
     oal::DeleteService(old);
     oal::CloseServiceHandle(old);
@@ -134,12 +182,14 @@ bool start_driver_service(const char* image_path) {
                                           SERVICE_KERNEL_DRIVER, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
                                           image_path, nullptr, nullptr, nullptr, nullptr, nullptr);
   if (!created) {
+    start_failed(DriverStep::Service);
     oal::CloseServiceHandle(manager);
     return false;
   }
   oal::CloseServiceHandle(created);
   SC_HANDLE service = oal::OpenServiceA(manager, kServiceName, SERVICE_ALL_ACCESS);
   if (!service) {
+    start_failed(DriverStep::Service);
     oal::CloseServiceHandle(manager);
     return false;
   }
@@ -147,6 +197,7 @@ bool start_driver_service(const char* image_path) {
   if (!started) {
     DWORD error = oal::GetLastError();
     started = error == ERROR_SERVICE_ALREADY_RUNNING || error == ERROR_SERVICE_DISABLED;
+    if (!started) start_failed(DriverStep::Start);
   }
   oal::CloseServiceHandle(service);
   oal::CloseServiceHandle(manager);
@@ -158,12 +209,9 @@ bool write_resource_to_file(HRSRC resource, const char* file_name, HMODULE modul
 }
 
 bool open_driver_device(HANDLE* device) {
-  char path[64];
-  std::snprintf(path, sizeof path, "\\\\.\\%s", kDeviceName);
-  HANDLE h = oal::CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
+  HANDLE h = open_device();
   if (h == INVALID_HANDLE_VALUE) {
-    print_last_error();
+    report_driver_error(DriverStep::Device, oal::GetLastError());
     return false;
   }
   if (device) *device = h;

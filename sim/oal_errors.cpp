@@ -46,6 +46,11 @@ const SystemText kSystemTexts[] = {
     {ERROR_SERVICE_NOT_ACTIVE, "The service has not been started."},
     {ERROR_SERVICE_MARKED_FOR_DELETE, "The specified service has been marked for deletion."},
     {ERROR_SERVICE_EXISTS, "The specified service already exists."},
+    {ERROR_INVALID_IMAGE_HASH,
+     "Windows cannot verify the digital signature for this file. A recent hardware or software change might have "
+     "installed a file that is signed incorrectly or damaged, or that might be malicious software from an unknown "
+     "source."},
+    {ERROR_DRIVER_BLOCKED, "This driver has been blocked from loading"},
     {ERROR_DEVICE_NOT_CONNECTED, "The device is not connected."},
     {ERROR_FILE_CORRUPT, "The file or directory is corrupted and unreadable."},
     {ERROR_INVALID_PRINTER_NAME, "The printer name is invalid."},

@@ -23,6 +23,18 @@ namespace oal {
 
 const char* platform_fault() { return sim::Machine::get().fault(); }
 
+HANDLE GetCurrentProcess() { return reinterpret_cast<HANDLE>(static_cast<intptr_t>(-1)); }
+
+// "[os] wow64 = yes": the program is a 32-bit one on 64-bit Windows.
+BOOL IsWow64Process(HANDLE process, LPBOOL wow64) {
+  if (process != GetCurrentProcess() || !wow64) {
+    sim::set_last_error(process != GetCurrentProcess() ? ERROR_INVALID_HANDLE : ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  *wow64 = sim::Machine::get().profile().flag("os", "wow64") ? TRUE : FALSE;
+  return TRUE;
+}
+
 BOOL GetVersionExA(LPOSVERSIONINFOA info) {
   auto& m = sim::Machine::get();
   if (m.fault()) {

@@ -10,7 +10,13 @@
 # - every binary in it needs only system DLLs and the archive's own, and
 #   carries its version resource;
 # - a C program links against lumainfo.dll through the archive's header
-#   and import library.
+#   and import library;
+# - every binary's Authenticode signature verifies (osslsigncode), against
+#   the archive's test certificate when it ships one (its README then says
+#   how a test board trusts it), else against the system's certificate
+#   authorities or the file LUMA_SIGN_CA names; the driver is signed with
+#   page hashes, and the driver and DirectX library each program carries are
+#   byte for byte the signed ones of the build.
 # Usage: tools/check-windows-archive.sh <archive.zip> <build dir> <mingw triple>
 set -e
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -84,5 +90,49 @@ if [ -f "$readme" ]; then
     grep -q "^$f  " "$readme" || { echo "$(basename "$zip"): README.txt does not say what $f is" >&2; status=1; }
   done < "$work/have"
 fi
-[ $status -eq 0 ] && echo "$(basename "$zip"): $(wc -l < "$work/have") files, as its build lists them"
+# Signatures.
+test_cert="$work/$top/lumagraph-test-signing.cer"
+ca="${LUMA_SIGN_CA:-}"
+if [ -f "$test_cert" ]; then
+  openssl x509 -inform DER -in "$test_cert" -out "$work/trusted.pem"
+  ca="$work/trusted.pem"
+  for line in "bcdedit /set testsigning on" "certutil -addstore -f Root lumagraph-test-signing.cer" \
+              "certutil -addstore -f TrustedPublisher lumagraph-test-signing.cer"; do
+    grep -qF "  $line" "$readme" ||
+      { echo "$(basename "$zip"): README.txt does not say how a test board trusts the certificate ($line)" >&2; status=1; }
+  done
+fi
+grep -q "release" "$readme" ||
+  { echo "$(basename "$zip"): README.txt does not say what a release board needs" >&2; status=1; }
+verify_signature() {  # verify_signature <file> <what it is>
+  if [ -n "$ca" ]; then
+    osslsigncode verify -CAfile "$ca" -in "$1" > "$work/verify.log" 2>&1
+  else
+    osslsigncode verify -in "$1" > "$work/verify.log" 2>&1
+  fi || { echo "$2: its signature does not verify: $(grep -v '^$' "$work/verify.log" | tail -n 2 | tr '\n' ' ')" >&2; status=1; }
+}
+for f in $binaries; do
+  verify_signature "$f" "$(basename "$f") in $(basename "$zip")"
+done
+signed="$build/signed"
+for carried in "hwpeek.sys HWPEEKDEV 101" "Dsetup.dll DSETUP 104"; do
+  # shellcheck disable=SC2086
+  set -- $carried
+  if [ ! -f "$signed/$1" ]; then
+    echo "$(basename "$zip"): the build has no signed $1 ($signed/$1)" >&2; status=1; continue
+  fi
+  verify_signature "$signed/$1" "the carried $1"
+  if [ "$1" = hwpeek.sys ] && ! grep -qi "page hash" "$work/verify.log"; then
+    echo "$(basename "$zip"): the carried hwpeek.sys is signed without page hashes" >&2; status=1
+  fi
+  for f in luma_qrt.exe luma_cli.exe lumainfo.dll lumaui.dll; do
+    [ -f "$work/$top/$f" ] || continue
+    if ! python3 "$root/tools/pe-resource.py" "$work/$top/$f" "$2" "$3" > "$work/carried" 2> "$work/carried.log"; then
+      echo "$(basename "$zip"): $(cat "$work/carried.log")" >&2; status=1
+    elif ! cmp -s "$work/carried" "$signed/$1"; then
+      echo "$(basename "$zip"): $f carries a $1 other than the signed one of its build" >&2; status=1
+    fi
+  done
+done
+[ $status -eq 0 ] && echo "$(basename "$zip"): $(wc -l < "$work/have") files, as its build lists them, every signature verified"
 exit $status

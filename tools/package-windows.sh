@@ -1,8 +1,16 @@
 #!/bin/sh
 # Builds the Windows deliverables (tools/build-windows.sh) and packs what
 # goes onto a board into dist/lumagraph-toolkit-<version>-win64.zip and
-# -win32.zip, then checks each archive's files and every binary's version
-# resource with the cross tools.
+# -win32.zip, then checks each archive's files, every binary's version
+# resource with the cross tools and every signature with osslsigncode.
+#
+# Every Windows binary is signed (Authenticode, SHA-256; the driver with
+# page hashes, before the programs embed it). A release names its
+# certificate and key: LUMA_SIGN_CERT, LUMA_SIGN_KEY (and optionally
+# LUMA_SIGN_PASS_FILE, LUMA_SIGN_TIMESTAMP, and LUMA_SIGN_CA for the check
+# when the certificate's authority is not a public one). Without them each
+# run makes a throwaway test certificate, which the archive ships and whose
+# use on a test board its README.txt explains.
 # Usage: tools/package-windows.sh [win64|win32|all]   (default: all)
 set -e
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -12,6 +20,16 @@ case "$what" in
   all) archs="win64 win32" ;;
   *) echo "usage: $0 [win64|win32|all]" >&2; exit 2 ;;
 esac
+if [ -n "${LUMA_SIGN_CERT:-}${LUMA_SIGN_KEY:-}" ]; then
+  for f in "${LUMA_SIGN_CERT:-}" "${LUMA_SIGN_KEY:-}"; do
+    [ -n "$f" ] && [ -f "$f" ] || { echo "$0: a release signature needs both LUMA_SIGN_CERT and LUMA_SIGN_KEY to name files" >&2; exit 2; }
+  done
+  echo "Signing with the release certificate $LUMA_SIGN_CERT"
+else
+  # A new test certificate for this run: the build makes it when it is missing.
+  for arch in $archs; do rm -rf "$root/build-$arch/signing"; done
+  echo "Signing with a throwaway test certificate (set LUMA_SIGN_CERT and LUMA_SIGN_KEY for a release)"
+fi
 "$root/tools/build-windows.sh" "$what"
 
 mkdir -p "$root/dist"

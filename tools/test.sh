@@ -21,6 +21,9 @@ packages=(cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev)
 missing=()
 # pkg-config builds a program against the installed library in a test.
 packages+=(pkgconf)
+# The Windows binaries are signed (osslsigncode), with a test certificate
+# made by openssl unless a release one is given.
+[ "$quick" -eq 1 ] || packages+=(osslsigncode openssl)
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done

@@ -1,6 +1,7 @@
 // Device-control dispatch: length checks, the 14 requests, their statuses,
-// byte counts and trace lines. Requests that would reach past a mapping are
-// refused before any register is touched.
+// byte counts and trace lines. Requests that would reach past a mapping, or
+// physical memory outside the graphics device's windows, are refused before
+// anything is mapped or touched.
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -225,6 +226,13 @@ NTSTATUS dump_memory(Request& r) {
   uint64_t bytes = uint64_t(q.value) * 4;
   if (r.out_short(bytes, st)) return st;
   if (bytes) {
+    // Physical memory at large is the kernel's: a driver that copied any
+    // range for its caller would hand out every secret of the machine.
+    if (!gmch_in_device_windows(r.drv, q.reg, bytes)) {
+      drv_trace(r.drv, TRACE_ERROR, kMe, "Physical range %#x, length=%s is outside the graphics device's windows",
+                q.reg, hex_text(bytes).text);
+      return kStatusInvalidParameter;
+    }
     volatile uint8_t* p = r.drv.hw.map_io_space(q.reg, static_cast<uint32_t>(bytes));
     if (!p) {
       drv_trace(r.drv, TRACE_ERROR, kMe, "MmMapIoSpace failed");

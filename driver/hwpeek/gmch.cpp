@@ -29,6 +29,31 @@ static_assert(kBarTable.rows[0].device_id == AVA_DID_1);
 constexpr BarRow kDev3Row = dev3_row();
 static_assert(kDev3Row.device_id == DEV3_DID);
 
+// The register mapping never reaches past a BAR's window.
+constexpr bool mmio_windows_hold_the_mapping() {
+  for (const BarRow& r : kBarTable.rows)
+    if (r.mmio_size < kMmioWindowSize) return false;
+  return kDev3Row.mmio_size >= kMmioWindowSize;
+}
+static_assert(mmio_windows_hold_the_mapping());
+
+// Where a BAR's window starts: the low four bits of a memory BAR are flags
+// (space, type, prefetchable), never address bits; the aperture is taken
+// on its 16 MiB boundary, as the aperture requests map it. 0 for an I/O or
+// an unassigned BAR, which has no memory window to map.
+uint64_t mmio_base(uint32_t bar) { return bar & 1 ? 0 : bar & ~0xFu; }
+uint64_t aperture_base(uint32_t bar) { return bar & 1 ? 0 : bar & 0xFF000000u; }
+
+// The BAR dword of a function's header, read without changing anything.
+bool read_bar(Driver& drv, uint32_t device, uint32_t bar, uint32_t& value) {
+  return bar <= 5 && drv.hw.bus_read(0, device & 0x1F, &value, 0x10 + 4 * bar, 4) == 4;
+}
+
+bool is_graphics_function(Driver& drv, uint32_t device) {
+  uint16_t vendor = 0;
+  return drv.hw.bus_read(0, device & 0x1F, &vendor, 0, 2) == 2 && vendor == GFX_VENDOR_ID;
+}
+
 // Reads the function's header and turns on decoding and bus mastering when
 // bus mastering is off; the physical BAR dword, or false.
 bool enable_and_read_bar(Driver& drv, const char* routine, uint32_t device, uint32_t bar, uint32_t& value) {
@@ -82,9 +107,8 @@ uint16_t gmch_get_revision_id(Driver& drv, uint32_t device) {
 volatile uint8_t* gmch_get_mmio_ptr(Driver& drv, uint32_t bar, uint32_t device) {
   uint32_t value = 0;
   if (!enable_and_read_bar(drv, "gmch_get_mmio_ptr", device, bar, value)) return nullptr;
-  // The low four bits of a memory BAR are flags (space, type, prefetchable),
-  // never address bits: a prefetchable BAR would otherwise map 8 bytes off.
-  volatile uint8_t* p = drv.hw.map_io_space(value & ~0xFu, kMmioWindowSize);
+  // An unassigned BAR would map the start of physical memory instead.
+  volatile uint8_t* p = mmio_base(value) ? drv.hw.map_io_space(mmio_base(value), kMmioWindowSize) : nullptr;
   if (!p) drv_trace(drv, TRACE_ERROR, "gmch_get_mmio_ptr", "MmMapIoSpace failed");
   return p;
 }
@@ -93,9 +117,26 @@ volatile uint8_t* gmch_get_addr_ptr(Driver& drv, uint32_t bar, uint32_t offset, 
                                     uint32_t device) {
   uint32_t value = 0;
   if (!enable_and_read_bar(drv, "gmch_get_addr_ptr", device, bar, value)) return nullptr;
-  volatile uint8_t* p = length ? drv.hw.map_io_space(uint64_t(value & 0xFF000000u) + offset, length) : nullptr;
+  uint64_t base = aperture_base(value);
+  volatile uint8_t* p = length && base ? drv.hw.map_io_space(base + offset, length) : nullptr;
   if (!p) drv_trace(drv, TRACE_ERROR, "gmch_get_addr_ptr", "MmMapIoSpace failed");
   return p;
+}
+
+bool gmch_in_device_windows(Driver& drv, uint64_t physical, uint64_t length) {
+  if (length == 0) return false;
+  const uint64_t end = physical + length;
+  auto holds = [&](uint64_t base, uint32_t size) { return base && physical >= base && end <= base + size; };
+  const uint32_t devices[] = {2, 3};
+  for (uint32_t device : devices) {
+    if (!is_graphics_function(drv, device)) continue;
+    const BarRow& row = device == 3 ? kDev3Row : gmch_bar_row(gmch_get_id_device_id(drv, 2));
+    uint32_t mmio = 0, aperture = 0;
+    if (read_bar(drv, device, row.mmio_bar, mmio) && holds(mmio_base(mmio), row.mmio_size)) return true;
+    if (read_bar(drv, device, row.aperture_bar, aperture) && holds(aperture_base(aperture), row.aperture_size))
+      return true;
+  }
+  return false;
 }
 
 bool gmch_init(Driver& drv) {

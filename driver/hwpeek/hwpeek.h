@@ -75,6 +75,10 @@ bool gmch_init_gmadr(Driver& drv, uint32_t offset, uint32_t length);
 void gmch_release_gmadr(Driver& drv);
 volatile uint8_t* gmch_get_addr_ptr(Driver& drv, uint32_t bar, uint32_t offset, uint32_t length,
                                     uint32_t device);
+// Whether [physical, physical + length) lies inside one window of the
+// graphics devices' own BARs: the register window or the aperture of
+// device 2, or of device 3 when it is there.
+bool gmch_in_device_windows(Driver& drv, uint64_t physical, uint64_t length);
 // The BAR table row of a device-2 id: the last row with that id, else the first.
 const BarRow& gmch_bar_row(uint16_t device_id);
 uint16_t gmch_get_id_device_id(Driver& drv, uint32_t device);

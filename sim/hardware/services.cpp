@@ -49,6 +49,8 @@ class ServiceManager : public Part {
     m.part<Hardware>();  // running drivers use it: it must outlive them
     current() = this;
     start_failures_left_ = m.has_fault("driver_start_fail") ? m.profile().number("faults", "driver_start_fail", 1) : 0;
+    start_error_ = static_cast<DWORD>(m.profile().number("faults", "driver_start_error", ERROR_GEN_FAILURE));
+    held_ = m.has_fault("service_held");
     StateFile& st = m.state("services");
     for (const std::string& key : st.keys()) {
       size_t dot = key.rfind('.');
@@ -66,8 +68,8 @@ class ServiceManager : public Part {
       services_[name] = std::move(s);
     }
     // No process holds a handle any more: pending deletions of stopped
-    // services complete now.
-    for (auto it = services_.begin(); it != services_.end();) {
+    // services complete now (unless another program holds them open).
+    for (auto it = services_.begin(); !held_ && it != services_.end();) {
       auto next = std::next(it);
       if (it->second.delete_pending && !it->second.running) erase(it->first);
       it = next;
@@ -106,7 +108,7 @@ class ServiceManager : public Part {
     if (s.start == SERVICE_DISABLED) return fail(ERROR_SERVICE_DISABLED);
     if (start_failures_left_ > 0) {
       --start_failures_left_;
-      return fail(ERROR_GEN_FAILURE);
+      return fail(start_error_);
     }
     std::ifstream f(machine_.host_path(s.path), std::ios::binary);
     if (!f) return fail(ERROR_FILE_NOT_FOUND);
@@ -150,7 +152,7 @@ class ServiceManager : public Part {
     Service* s = find(name);
     if (!s) return;
     if (s->handles > 0) --s->handles;
-    if (s->handles == 0 && s->delete_pending && !s->running) erase(lower(name));
+    if (s->handles == 0 && s->delete_pending && !s->running && !held_) erase(lower(name));
   }
 
   // The driver behind "\\.\HwPeekDev": a running service of the hwpeek image.
@@ -192,6 +194,8 @@ class ServiceManager : public Part {
   Machine& machine_;
   std::map<std::string, Service> services_;
   long long start_failures_left_ = 0;
+  DWORD start_error_ = ERROR_GEN_FAILURE;
+  bool held_ = false;  // the fault "service_held": another program's handle keeps deletions pending
 };
 
 class ScManagerHandle : public Object {};
@@ -269,8 +273,13 @@ class HwPeekDevice : public Device {
 const bool kDevice = [] {
   register_device("HwPeekDev", [](Machine& m) -> std::unique_ptr<Device> {
     auto& sm = m.part<ServiceManager>();
-    if (!sm.hwpeek_driver()) {
+    // "device_missing": the driver runs but never created its device.
+    if (!sm.hwpeek_driver() || m.has_fault("device_missing")) {
       set_last_error(ERROR_FILE_NOT_FOUND);
+      return nullptr;
+    }
+    if (m.has_fault("not_administrator")) {
+      set_last_error(ERROR_ACCESS_DENIED);
       return nullptr;
     }
     return std::make_unique<HwPeekDevice>(&sm);
@@ -298,11 +307,17 @@ ServiceManager::Service* service_for(SC_HANDLE handle) {
 
 namespace oal {
 
-SC_HANDLE OpenSCManagerA(LPCSTR, LPCSTR, DWORD) {
+SC_HANDLE OpenSCManagerA(LPCSTR, LPCSTR, DWORD access) {
   auto& m = sim::Machine::get();
   (void)sim::kDevice;
   if (m.fault()) {
     sim::set_last_error(ERROR_FILE_CORRUPT);
+    return nullptr;
+  }
+  // Anyone may connect and look; only an administrator may change services.
+  constexpr DWORD kAnyoneMay = 0x0001 | 0x0004 | 0x0010 | GENERIC_READ;  // connect, enumerate, query lock
+  if (m.has_fault("not_administrator") && (access & ~kAnyoneMay)) {
+    sim::set_last_error(ERROR_ACCESS_DENIED);
     return nullptr;
   }
   return sim::make_handle(std::make_unique<sim::ScManagerHandle>());

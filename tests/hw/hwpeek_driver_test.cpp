@@ -15,12 +15,23 @@ namespace {
 
 using namespace hwpeek;
 
+// The simulated kernel services, recording every mapping the driver makes.
+class RecordingAccess : public sim::SimHwAccess {
+ public:
+  using SimHwAccess::SimHwAccess;
+  volatile uint8_t* map_io_space(uint64_t physical, uint32_t length) override {
+    mapped.push_back({physical, length});
+    return SimHwAccess::map_io_space(physical, length);
+  }
+  std::vector<std::pair<uint64_t, uint32_t>> mapped;
+};
+
 class DriverTest : public SimTest {
  protected:
   void SetUp() override {
     SimTest::SetUp();
     hw_ = &machine().part<sim::Hardware>();
-    access_ = std::make_unique<sim::SimHwAccess>(machine(), *hw_);
+    access_ = std::make_unique<RecordingAccess>(machine(), *hw_);
     drv_ = std::make_unique<Driver>(*access_);
     drv_load(*drv_, "today", "now");
     machine().take_debug_output();
@@ -49,9 +60,42 @@ class DriverTest : public SimTest {
   }
   std::string trace() { return machine().take_debug_output(); }
   sim::Hardware* hw_ = nullptr;
-  std::unique_ptr<sim::SimHwAccess> access_;
+  std::unique_ptr<RecordingAccess> access_;
   std::unique_ptr<Driver> drv_;
 };
+
+// A physical-memory dump is answered inside the graphics device's own BAR
+// windows and refused, with nothing mapped, anywhere else.
+struct PhysicalCase {
+  uint32_t address, count;
+  bool answered;
+};
+
+void expect_physical_dumps(Driver& drv, RecordingAccess& access, sim::Machine& m,
+                           std::initializer_list<PhysicalCase> cases) {
+  for (const PhysicalCase& c : cases) {
+    access.mapped.clear();
+    std::vector<uint8_t> buffer(std::max<size_t>(16, 4 * c.count));
+    MmioRequest q{c.address, 0, 0, c.count};
+    std::memcpy(buffer.data(), &q, sizeof q);
+    uint32_t info = 99;
+    NTSTATUS st = drv_device_control(drv, IOCTL_DUMP_MEMORY, buffer.data(), 16, 4 * c.count, &info);
+    std::string trace = m.take_debug_output();
+    SCOPED_TRACE(testing::Message() << std::hex << "address 0x" << c.address << ", " << c.count << " dwords");
+    if (c.answered) {
+      EXPECT_EQ(st, kStatusSuccess) << trace;
+      EXPECT_EQ(info, 4 * c.count);
+      ASSERT_EQ(access.mapped.size(), 1u);
+      EXPECT_EQ(access.mapped[0].first, c.address);
+      EXPECT_EQ(access.mapped[0].second, 4 * c.count);
+    } else {
+      EXPECT_EQ(st, kStatusInvalidParameter);
+      EXPECT_EQ(info, 0u);
+      EXPECT_TRUE(access.mapped.empty()) << "mapped " << std::hex << access.mapped[0].first;
+      EXPECT_NE(trace.find("is outside the graphics device's windows"), std::string::npos) << trace;
+    }
+  }
+}
 
 TEST_F(DriverTest, LengthChecksRefuseShortBuffers) {
   struct Case {
@@ -240,6 +284,38 @@ TEST_F(DriverTest, ApertureWritesAndDumpsAndPhysicalMemory) {
   auto high = mmio(0xFFFFFFF0, 0, 8);
   EXPECT_EQ(call(IOCTL_DUMP_MEMORY, high, 16, 32), kStatusInvalidParameter);
   EXPECT_EQ(hw_->live_mappings, 2 - 1);  // device 2's MMIO window only
+}
+
+TEST_F(DriverTest, PhysicalMemoryIsAnsweredOnlyInsideTheDevicesWindows) {
+  // dov: registers at 0xFEA00000 (512 KiB), aperture at 0xD0000000 (256 MiB).
+  expect_physical_dumps(*drv_, *access_, machine(),
+                        {
+                            {0xFE9FFFFC, 1, false},  // the dword below the register window
+                            {0xFE9FFFFC, 2, false},  // across its first edge
+                            {0xFEA00000, 1, true},   // its first dword
+                            {0xFEA70180, 4, true},   // inside
+                            {0xFEA7FFFC, 1, true},   // its last dword
+                            {0xFEA7FFFC, 2, false},  // across its last edge
+                            {0xFEA80000, 1, false},  // just past it
+                            {0xCFFFFFFC, 1, false},  // below the aperture
+                            {0xD0000000, 4, true},   // the aperture's first bytes
+                            {0xDFFFFFF0, 4, true},   // its last bytes
+                            {0xDFFFFFFC, 2, false},  // across its end
+                            {0xE0000000, 1, false},  // past it
+                            {0x00000000, 1, false},  // the start of physical memory
+                            {0x000F0000, 64, false}, // the BIOS area
+                            {0xFEBFF000, 1, false},  // another vendor's device
+                            {0xFFFFFFFC, 1, false},  // the top of the address space
+                        });
+  // What an answer holds: the registers themselves.
+  std::vector<uint8_t> buffer(16);
+  MmioRequest q{0xFEA70180, 0, 0, 1};
+  std::memcpy(buffer.data(), &q, sizeof q);
+  uint32_t info = 0;
+  ASSERT_EQ(drv_device_control(*drv_, IOCTL_DUMP_MEMORY, buffer.data(), 16, 4, &info), kStatusSuccess);
+  uint32_t v = 0;
+  std::memcpy(&v, buffer.data(), 4);
+  EXPECT_EQ(v, 0x98000000u);
 }
 
 TEST(PtrText, AddressesAreWrittenWhole) {
@@ -493,6 +569,17 @@ TEST_F(FynTest, DeviceThreeWindowAndFuses) {
   EXPECT_EQ(data, 0x33u);
 }
 
+TEST_F(FynTest, DeviceThreesWindowsCountOnlyWhileItIsThere) {
+  // Device 3: registers at 0xFE700000 (1 MiB, more than the driver maps),
+  // aperture at 0xE0000000 (256 MiB, right after device 2's).
+  expect_physical_dumps(*drv_, *access_, machine(),
+                        {{0xFE6FFFFC, 1, false},
+                         {0xFE7FFFFC, 1, true},
+                         {0xEFFFFFFC, 1, true},
+                         {0xEFFFFFFC, 2, false},
+                         {0xF0000000, 1, false}});
+}
+
 class Dev3AbsentTest : public DriverTest {
   std::string profile() const override { return "base = fyn\n[faults]\ndevice3_absent = yes\n"; }
 };
@@ -501,6 +588,30 @@ TEST_F(Dev3AbsentTest, DeviceThreeRequestsAreRefused) {
   auto q = mmio(0x70180, 32, 0, 3);
   EXPECT_EQ(call(IOCTL_READ_MMIO, q, 16, 16), kStatusInvalidParameter);
   EXPECT_NE(trace().find("MMIO of device=0x3 is not mapped"), std::string::npos);
+  expect_physical_dumps(*drv_, *access_, machine(), {{0xFE7FFFFC, 1, false}, {0xE0000000, 1, false}});
+}
+
+// A register BAR the firmware left unassigned (0) or pointing at I/O space
+// has no window: the driver maps nothing there, so neither the register
+// requests nor a physical dump reach the start of physical memory.
+TEST(FamilyProfiles, AnUnassignedRegisterBarIsNeverMapped) {
+  for (const char* text : {"base = dov\n[pci 0:2.0]\nbar0 = 0\n", "base = dov\n[pci 0:2.0]\nbar0 = 0x0000E001\n"}) {
+    auto& m = sim::Machine::boot_text(text, "");
+    ASSERT_EQ(m.fault(), nullptr) << text << m.fault();
+    auto& hw = m.part<sim::Hardware>();
+    RecordingAccess access(m, hw);
+    Driver drv(access);
+    drv_load(drv, "", "");
+    for (const auto& [physical, length] : access.mapped)
+      EXPECT_GE(physical, 0xD0000000u) << text << std::hex << physical;
+    EXPECT_NE(m.take_debug_output().find("gmch_init() failed"), std::string::npos) << text;
+    MmioRequest q{0x100, 32, 2, 0};
+    uint32_t info = 0;
+    EXPECT_EQ(drv_device_control(drv, IOCTL_READ_MMIO, &q, 16, 16, &info), kStatusInvalidParameter) << text;
+    expect_physical_dumps(drv, access, m, {{0x00000000, 1, false}, {0x0000E000, 1, false}, {0xD0000000, 1, true}});
+    drv_unload(drv);
+    EXPECT_EQ(hw.stray_accesses, 0u) << text;
+  }
 }
 
 // Every family's built-in machine: its device, its register window, and a

@@ -14,6 +14,10 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+// Older SDK headers (mingw-w64's among them) lack this code.
+#ifndef ERROR_INVALID_IMAGE_HASH
+#define ERROR_INVALID_IMAGE_HASH 577L
+#endif
 #else
 #include <cstddef>
 #include <cstdint>
@@ -262,6 +266,8 @@ typedef struct _MEMORYSTATUS {
 #define ERROR_BAD_PATHNAME 161L
 #define ERROR_BUFFER_OVERFLOW 111L
 #define ERROR_DIRECTORY 267L
+#define ERROR_INVALID_IMAGE_HASH 577L
+#define ERROR_DRIVER_BLOCKED 1275L
 
 // Registry, COM and WMI
 typedef int32_t LSTATUS;
