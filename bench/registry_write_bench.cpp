@@ -47,7 +47,7 @@ void BM_RegSetValue(benchmark::State& state) {
   oal::RegCloseKey(key);
   state.SetItemsProcessed(state.iterations());
 }
-BENCHMARK(BM_RegSetValue)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
+BENCHMARK(BM_RegSetValue)->Unit(benchmark::kMicrosecond)->MinTime(1.0)->UseRealTime();
 
 // The floor: one value changed in memory and the whole part written out.
 void BM_UnlockedWriteFloor(benchmark::State& state) {
@@ -69,7 +69,7 @@ void BM_UnlockedWriteFloor(benchmark::State& state) {
   }
   state.SetItemsProcessed(state.iterations());
 }
-BENCHMARK(BM_UnlockedWriteFloor)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
+BENCHMARK(BM_UnlockedWriteFloor)->Unit(benchmark::kMicrosecond)->MinTime(1.0)->UseRealTime();
 
 // Prints the ratio of the two rates after the table.
 class RatioReporter : public benchmark::ConsoleReporter {

@@ -368,7 +368,18 @@ std::optional<RegValue> Registry::value(const std::string& path, const std::stri
 }
 
 bool Registry::set_value(const std::string& path, const RegValue& v) {
-  return state_.set(value_key(path, v.name), std::to_string(v.type) + "|" + to_hex(v.data) + "|" + v.name);
+  std::string key = key_of(path), stored = std::to_string(v.type) + "|" + to_hex(v.data) + "|" + v.name;
+  bool hive = path.find('\\') == std::string::npos;
+  bool gone = false;
+  // A key another process deleted meanwhile takes no value: it would be
+  // left without its key.
+  bool written = state_.update([&](StateFile::Values& values) {
+    gone = !hive && !values.count(key);
+    if (gone) return false;
+    values[value_key(path, v.name)] = stored;
+    return true;
+  });
+  return written && !gone;
 }
 
 bool Registry::erase_value(const std::string& path, const std::string& name) {

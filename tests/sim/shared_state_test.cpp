@@ -72,6 +72,25 @@ TEST_F(SharedStateTest, RegistryWritesOfFourProcessesAllLand) {
   }
 }
 
+// A key another process deletes is gone for a handle opened here before.
+TEST_F(SharedStateTest, AKeyDeletedElsewhereTakesNoValue) {
+  HKEY key = open_test_key();
+  ASSERT_NE(key, nullptr);
+  auto results = run_together(1, [&](int) {
+    if (!boot_child(profile())) return 2;
+    return oal::SHDeleteKeyA(HKEY_LOCAL_MACHINE, kKey) == ERROR_SUCCESS ? 0 : 3;
+  });
+  ASSERT_EQ(results, std::vector<int>{0});
+  DWORD value = 7;
+  EXPECT_EQ(oal::RegSetValueExA(key, "late", 0, REG_DWORD, reinterpret_cast<BYTE*>(&value), 4),
+            static_cast<LSTATUS>(ERROR_KEY_DELETED));
+  oal::RegCloseKey(key);
+  key = open_test_key();  // created afresh: empty
+  ASSERT_NE(key, nullptr);
+  EXPECT_FALSE(read_dword(key, "late", value));
+  oal::RegCloseKey(key);
+}
+
 // Each process changes its own screen's mode again and again; the next boot
 // shows each screen in the last mode its process set.
 class SharedDisplayTest : public SharedStateTest {
