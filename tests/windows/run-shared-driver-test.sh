@@ -26,7 +26,10 @@ start() {
 }
 
 # answers <n>: the register reads session n has answered so far.
-answers() { tr -d '\r' < "$work/$1/luma_cli.log" 2>/dev/null | grep -c '^Function: READ_MMIO, Exit Code' || true; }
+answers() {
+  [ -f "$work/$1/luma_cli.log" ] || { echo 0; return; }
+  tr -d '\r' < "$work/$1/luma_cli.log" | grep -c '^Function: READ_MMIO, Exit Code' || true
+}
 
 # wait_answers <n> <count>: at most 60 s.
 wait_answers() {
