@@ -57,7 +57,9 @@ TEST_F(SharedStateTest, RegistryWritesOfFourProcessesAllLand) {
 
   // This process sees the others' values before it reboots, and after.
   for (bool rebooted : {false, true}) {
-    if (rebooted) ASSERT_EQ(reboot().fault(), nullptr);
+    if (rebooted) {
+      ASSERT_EQ(reboot().fault(), nullptr);
+    }
     HKEY key = open_test_key();
     ASSERT_NE(key, nullptr);
     int missing = 0;
@@ -106,8 +108,7 @@ TEST_F(SharedDisplayTest, EachScreenKeepsTheLastModeItsProcessSet) {
   const char* devices[] = {"\\\\.\\DISPLAY1", "\\\\.\\DISPLAY2"};
   auto results = run_together(2, [&](int p) {
     if (!boot_child(profile())) return 2;
-    auto change = reinterpret_cast<ChangeEx>(oal::GetProcAddress(oal::LoadLibraryA("user32.dll"),
-                                                                 "ChangeDisplaySettingsExA"));
+    auto change = oal::proc_address<ChangeEx>(oal::LoadLibraryA("user32.dll"), "ChangeDisplaySettingsExA");
     if (!change) return 3;
     for (int i = 0; i < kChanges; ++i) {
       DEVMODEA mode{};
