@@ -5,6 +5,7 @@
 
 #include "core/msglog.h"
 #include "hw/driver_advice.h"
+#include "hw/driver_sessions.h"
 #include "oal/oal.h"
 
 bool driver_loaded = false;
@@ -57,6 +58,13 @@ void installed_path(char* path, size_t size) {
   UINT n = oal::GetWindowsDirectoryA(windows, sizeof windows);
   if (n == 0 || n >= sizeof windows) windows[0] = '\0';
   std::snprintf(path, size, "%s\\%s", windows, kImageName);
+}
+
+HANDLE open_device() {
+  char path[64];
+  std::snprintf(path, sizeof path, "\\\\.\\%s", kDeviceName);
+  return oal::CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                          OPEN_EXISTING, 0, nullptr);
 }
 
 bool require_driver() {
@@ -136,15 +144,45 @@ bool install() {
 
 }  // namespace
 
+namespace {
+
+// The driver's device answers: a driver is running.
+bool device_answers() {
+  HANDLE device = open_device();
+  if (device == INVALID_HANDLE_VALUE) return false;
+  oal::CloseHandle(device);
+  return true;
+}
+
+}  // namespace
+
+// Sessions overlap: one that finds the driver running for another live
+// session uses it as it is (reinstalling would pull it from under that
+// session), and only the last one to close removes it.
 bool os_initialize(uint8_t install_flag) {
   if (!install_flag || driver_loaded) return true;
-  if (!install()) return false;
+  DriverSessions sessions(true);
+  sessions.join();
+  if (sessions.others_live() && device_answers()) {
+    driver_loaded = true;
+    return true;
+  }
+  if (!install()) {
+    sessions.leave();
+    return false;
+  }
   driver_loaded = true;
   return true;
 }
 
 bool remove_driver() {
   if (!driver_loaded) return true;
+  DriverSessions sessions(false);
+  if (sessions.others_live()) {
+    sessions.leave();
+    driver_loaded = false;
+    return true;
+  }
   stop_driver_service();
   char path[MAX_PATH + 16];
   installed_path(path, sizeof path);
@@ -152,6 +190,7 @@ bool remove_driver() {
     print_last_error();
     return false;
   }
+  sessions.leave();
   driver_loaded = false;
   return true;
 }

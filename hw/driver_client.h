@@ -15,7 +15,8 @@ using hwpeek::MmioRequest;
 using hwpeek::PciConfigRequest;
 using hwpeek::SdvoCmdRequest;
 
-// Set once this session installed the driver; cleared when it is removed.
+// Set once this session installed the driver or uses the one another live
+// session runs; cleared when it leaves it (removing it when last).
 extern bool driver_loaded;
 
 // Where drv_write_reg and os_dump_regs go.

@@ -234,6 +234,49 @@ BOOL DeleteFileA(LPCSTR path) {
   return TRUE;
 }
 
+}  // namespace oal
+
+namespace sim {
+namespace {
+// Windows' file locks belong to a handle and end with it: the open file
+// description's locks of the host (F_OFD_*), not the per-process fcntl ones.
+BOOL range_lock(HANDLE file, short type, int command, DWORD bytes_low, DWORD bytes_high, LPOVERLAPPED at) {
+  auto* f = lookup<File>(file);
+  if (!f || !at || (!bytes_low && !bytes_high)) {
+    set_last_error(f ? ERROR_INVALID_PARAMETER : ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  struct flock range {};
+  range.l_type = type;
+  range.l_whence = SEEK_SET;
+  range.l_start = static_cast<off_t>((static_cast<uint64_t>(at->OffsetHigh) << 32) | at->Offset);
+  range.l_len = static_cast<off_t>((static_cast<uint64_t>(bytes_high) << 32) | bytes_low);
+  if (range.l_start < 0 || range.l_len <= 0) {
+    set_last_error(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  while (::fcntl(f->fd, command, &range) != 0) {
+    if (errno == EINTR) continue;
+    set_last_error(errno == EAGAIN || errno == EACCES ? ERROR_LOCK_VIOLATION : ERROR_GEN_FAILURE);
+    return FALSE;
+  }
+  return TRUE;
+}
+}  // namespace
+}  // namespace sim
+
+namespace oal {
+
+BOOL LockFileEx(HANDLE file, DWORD flags, DWORD, DWORD bytes_low, DWORD bytes_high, LPOVERLAPPED overlapped) {
+  short type = flags & LOCKFILE_EXCLUSIVE_LOCK ? F_WRLCK : F_RDLCK;
+  int command = flags & LOCKFILE_FAIL_IMMEDIATELY ? F_OFD_SETLK : F_OFD_SETLKW;
+  return sim::range_lock(file, type, command, bytes_low, bytes_high, overlapped);
+}
+
+BOOL UnlockFileEx(HANDLE file, DWORD, DWORD bytes_low, DWORD bytes_high, LPOVERLAPPED overlapped) {
+  return sim::range_lock(file, F_UNLCK, F_OFD_SETLK, bytes_low, bytes_high, overlapped);
+}
+
 UINT GetWindowsDirectoryA(LPSTR buffer, UINT size) {
   std::string dir = sim::Machine::get().windows_dir();
   if (!buffer || size < dir.size() + 1) return static_cast<UINT>(dir.size() + 1);

@@ -20,6 +20,13 @@ BOOL ReadFile(HANDLE file, LPVOID data, DWORD size, LPDWORD read, void* overlapp
 BOOL MoveFileA(LPCSTR from, LPCSTR to) { return ::MoveFileA(from, to); }
 BOOL DeleteFileA(LPCSTR path) { return ::DeleteFileA(path); }
 BOOL CopyFileA(LPCSTR from, LPCSTR to, BOOL fail_if_exists) { return ::CopyFileA(from, to, fail_if_exists); }
+BOOL LockFileEx(HANDLE file, DWORD flags, DWORD reserved, DWORD bytes_low, DWORD bytes_high,
+                LPOVERLAPPED overlapped) {
+  return ::LockFileEx(file, flags, reserved, bytes_low, bytes_high, overlapped);
+}
+BOOL UnlockFileEx(HANDLE file, DWORD reserved, DWORD bytes_low, DWORD bytes_high, LPOVERLAPPED overlapped) {
+  return ::UnlockFileEx(file, reserved, bytes_low, bytes_high, overlapped);
+}
 UINT GetWindowsDirectoryA(LPSTR buffer, UINT size) { return ::GetWindowsDirectoryA(buffer, size); }
 DWORD GetFileSize(HANDLE file, LPDWORD size_high) { return ::GetFileSize(file, size_high); }
 DWORD GetTempPathA(DWORD size, LPSTR buffer) { return ::GetTempPathA(size, buffer); }

@@ -201,7 +201,11 @@ class Display : public Part {
   void store(size_t i, bool registry, const Settings& s) {
     file_.set("screen." + std::to_string(i) + (registry ? ".reg" : ".cur"), to_text(s));
   }
-  void set_attached(size_t i, bool on) { file_.set_number("screen." + std::to_string(i) + ".attached", on); }
+  // A screen's current mode and whether it is attached, written together.
+  void show(size_t i, bool attached, const Settings& s) {
+    std::string key = "screen." + std::to_string(i);
+    file_.set_many({{key + ".cur", to_text(s)}, {key + ".attached", attached ? "1" : "0"}});
+  }
 
   uint32_t rotation(size_t i) const {
     if (!screens_[i].lumagraph) return 0;
@@ -336,13 +340,7 @@ void log_set_dc(Display& d, int32_t code, int32_t in_size, const void* in, int r
 }
 
 void apply_now(Display& d, size_t i, const Display::Pending& p) {
-  if (p.detach) {
-    d.set_attached(i, false);
-    d.store(i, false, Settings{});
-    return;
-  }
-  d.store(i, false, p.settings);
-  d.set_attached(i, true);
+  d.show(i, !p.detach, p.detach ? Settings{} : p.settings);
 }
 
 LONG change(const char* device, DEVMODEA* mode, DWORD flags) {

@@ -138,7 +138,8 @@ LSTATUS RegSetValueExA(HKEY key, LPCSTR value_name, DWORD, DWORD type, const BYT
   v.type = type;
   v.name = name_of(value_name);
   if (data) v.data.assign(reinterpret_cast<const char*>(data), data_size);
-  return reg->set_value(path, v) ? ERROR_SUCCESS : ERROR_BADDB;
+  if (reg->set_value(path, v)) return ERROR_SUCCESS;
+  return reg->key_exists(path) ? ERROR_BADDB : ERROR_KEY_DELETED;
 }
 
 LSTATUS RegDeleteValueA(HKEY key, LPCSTR value_name) {

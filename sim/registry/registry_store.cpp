@@ -285,7 +285,13 @@ void Registry::seed() {
   }
   for (const auto& [lname, v] : cpu) add_value(*cpu_key, v);
   batch["seeded"] = "1";
-  state_.set_many(batch);
+  // Two first runs at once seed once: the later one would undo what the
+  // earlier one has changed since.
+  state_.update([&](StateFile::Values& values) {
+    if (values.count("seeded")) return false;
+    values.insert(batch.begin(), batch.end());
+    return true;
+  });
 }
 
 bool Registry::key_exists(const std::string& path) const {
@@ -296,24 +302,32 @@ bool Registry::key_exists(const std::string& path) const {
 bool Registry::create_key(const std::string& path, bool& created) {
   created = !key_exists(path);
   if (!created) return true;
-  std::map<std::string, std::string> batch;
-  size_t pos = path.find('\\');
-  while (pos != std::string::npos) {
-    pos = path.find('\\', pos + 1);
-    std::string part = path.substr(0, pos);
-    if (!key_exists(part)) batch[key_of(part)] = part;
-  }
-  return state_.set_many(batch);
+  // Decided again under the lock: another process may have created it.
+  return state_.update([&](StateFile::Values& values) {
+    created = values.count(key_of(path)) == 0;
+    bool added = false;
+    size_t pos = path.find('\\');
+    while (pos != std::string::npos) {
+      pos = path.find('\\', pos + 1);
+      std::string part = path.substr(0, pos);
+      added = values.emplace(key_of(part), part).second || added;
+    }
+    return added;
+  });
 }
 
 bool Registry::delete_tree(const std::string& path) {
   std::string k = key_of(path);
   std::string v = "v:" + encode(lower(path));
-  std::vector<std::string> erase = {k};
-  for (const auto& key : state_.keys(k + "\\")) erase.push_back(key);
-  for (const auto& key : state_.keys(v + "|")) erase.push_back(key);
-  for (const auto& key : state_.keys(v + "\\")) erase.push_back(key);
-  return state_.set_many({}, erase);
+  // What lies below the key as saved now, subkeys another process added too.
+  return state_.update([&](StateFile::Values& values) {
+    bool any = values.erase(k) != 0;
+    for (const std::string& prefix : {k + "\\", v + "|", v + "\\"})
+      for (auto it = values.lower_bound(prefix);
+           it != values.end() && it->first.compare(0, prefix.size(), prefix) == 0; any = true)
+        it = values.erase(it);
+    return any;
+  });
 }
 
 std::vector<std::string> Registry::sub_keys(const std::string& path) const {
@@ -354,7 +368,18 @@ std::optional<RegValue> Registry::value(const std::string& path, const std::stri
 }
 
 bool Registry::set_value(const std::string& path, const RegValue& v) {
-  return state_.set(value_key(path, v.name), std::to_string(v.type) + "|" + to_hex(v.data) + "|" + v.name);
+  std::string key = key_of(path), stored = std::to_string(v.type) + "|" + to_hex(v.data) + "|" + v.name;
+  bool hive = path.find('\\') == std::string::npos;
+  bool gone = false;
+  // A key another process deleted meanwhile takes no value: it would be
+  // left without its key.
+  bool written = state_.update([&](StateFile::Values& values) {
+    gone = !hive && !values.count(key);
+    if (gone) return false;
+    values[value_key(path, v.name)] = stored;
+    return true;
+  });
+  return written && !gone;
 }
 
 bool Registry::erase_value(const std::string& path, const std::string& name) {

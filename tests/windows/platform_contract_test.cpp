@@ -139,6 +139,46 @@ TEST_F(Files, CopyReplacesWhenAllowedAndStdioSeesTheSameFiles) {
   EXPECT_EQ(read_whole(b), "copied and appended");
 }
 
+// Byte-range locks belong to a handle: another handle of the same file (of
+// this process or another) cannot take a locked byte, takes the others, and
+// takes it once the holder unlocks or closes.
+TEST_F(Files, LocksBelongToTheirHandle) {
+  const std::string a = scratch("a");
+  auto open = [&] {
+    return oal::CreateFileA(a.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  };
+  auto lock = [](HANDLE h, DWORD offset) {
+    OVERLAPPED at{};
+    at.Offset = offset;
+    return oal::LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at) != FALSE;
+  };
+  auto unlock = [](HANDLE h, DWORD offset) {
+    OVERLAPPED at{};
+    at.Offset = offset;
+    return oal::UnlockFileEx(h, 0, 1, 0, &at) != FALSE;
+  };
+  HANDLE first = open(), second = open();
+  ASSERT_NE(first, INVALID_HANDLE_VALUE);
+  ASSERT_NE(second, INVALID_HANDLE_VALUE);
+  ASSERT_TRUE(lock(first, 5));  // past the end of the empty file
+  oal::SetLastError(0);
+  EXPECT_FALSE(lock(second, 5));
+  EXPECT_EQ(oal::GetLastError(), static_cast<DWORD>(ERROR_LOCK_VIOLATION));
+  EXPECT_TRUE(lock(second, 6));
+  EXPECT_TRUE(unlock(second, 6));
+  EXPECT_TRUE(unlock(first, 5));
+  EXPECT_TRUE(lock(second, 5));
+  EXPECT_TRUE(unlock(second, 5));
+  // A waiting lock is granted at once when the byte is free.
+  OVERLAPPED at{};
+  at.Offset = 5;
+  EXPECT_TRUE(oal::LockFileEx(first, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &at));
+  oal::CloseHandle(first);
+  EXPECT_TRUE(lock(second, 5)) << "the lock went with its handle";
+  oal::CloseHandle(second);
+}
+
 TEST(WindowsDirectory, ShortBufferGetsTheSizeNeeded) {
   std::string dir = windows_dir();
   char small[2] = {'?', '?'};

@@ -7,6 +7,8 @@
 #  2. luma_qrt.exe and luma_cli.exe end to end in a fresh folder, with
 #     test_mini_dll.dll beside them when the build has one (simulation mode)
 #     and without it, checking their exit status and their report logs;
+#     then two luma_cli.exe sessions at once sharing the driver
+#     (tests/windows/run-shared-driver-test.sh);
 #  3. LUMAGUI.exe driven on a virtual display (tests/windows/run-gui-tests.sh),
 #     its page screenshots left in <build>/gui-screenshots/.
 # Usage: tests/windows/run-wine-tests.sh [build folder]   (default: build-win64)
@@ -102,6 +104,8 @@ else
 fi
 echo "== luma_cli.exe end to end"
 e2e "luma_cli, real display settings" no luma_cli
+echo "== two luma_cli.exe sessions sharing the driver"
+"$root/tests/windows/run-shared-driver-test.sh" "$build" || failed=1
 echo "== LUMAGUI.exe on a virtual display"
 "$root/tests/windows/run-gui-tests.sh" "$build" || failed=1
 exit $failed

@@ -12,6 +12,13 @@ BOOL ReadFile(HANDLE file, LPVOID data, DWORD size, LPDWORD read, void* overlapp
 BOOL MoveFileA(LPCSTR from, LPCSTR to);
 BOOL DeleteFileA(LPCSTR path);
 BOOL CopyFileA(LPCSTR from, LPCSTR to, BOOL fail_if_exists);
+// Byte-range locks of an opened file, shared by every process of the
+// machine: the range from the record's offset; an exclusive lock waits for
+// other holders unless LOCKFILE_FAIL_IMMEDIATELY (then ERROR_LOCK_VIOLATION).
+// A lock goes with its handle, and with its process when that ends.
+BOOL LockFileEx(HANDLE file, DWORD flags, DWORD reserved, DWORD bytes_low, DWORD bytes_high,
+                LPOVERLAPPED overlapped);
+BOOL UnlockFileEx(HANDLE file, DWORD reserved, DWORD bytes_low, DWORD bytes_high, LPOVERLAPPED overlapped);
 UINT GetWindowsDirectoryA(LPSTR buffer, UINT size);
 // INVALID_FILE_SIZE with the last error set on failure.
 DWORD GetFileSize(HANDLE file, LPDWORD size_high);

@@ -148,6 +148,18 @@ typedef struct _OSVERSIONINFOA {
   CHAR szCSDVersion[128];
 } OSVERSIONINFOA, *LPOSVERSIONINFOA;
 
+// The part of an overlapped-I/O record that file locks use: the offset of
+// the locked range.
+typedef struct _OVERLAPPED {
+  ULONG_PTR Internal;
+  ULONG_PTR InternalHigh;
+  DWORD Offset;
+  DWORD OffsetHigh;
+  HANDLE hEvent;
+} OVERLAPPED, *LPOVERLAPPED;
+#define LOCKFILE_FAIL_IMMEDIATELY 0x00000001
+#define LOCKFILE_EXCLUSIVE_LOCK 0x00000002
+
 typedef struct _MEMORYSTATUS {
   DWORD dwLength;
   DWORD dwMemoryLoad;
@@ -263,6 +275,7 @@ typedef struct _MEMORYSTATUS {
 #define ERROR_INVALID_PRINTER_NAME 1801L
 #define ERROR_DEVICE_NOT_CONNECTED 1167L
 #define ERROR_GEN_FAILURE 31L
+#define ERROR_LOCK_VIOLATION 33L
 #define ERROR_BAD_PATHNAME 161L
 #define ERROR_BUFFER_OVERFLOW 111L
 #define ERROR_DIRECTORY 267L
