@@ -119,6 +119,7 @@ TEST(RegisterNames, GrammarTable) {
       {2, "plane_a_ctrl.disp_plane_a_enable", true, S::found, {"plane_a_ctrl.disp_plane_a_enable"}},
       {2, "0x70180.DISP_A_GAMMA_ENABLE", true, S::found, {"plane_a_ctrl.disp_a_gamma_enable"}},
       {2, "disp_plane_a_enable", true, S::found, {"plane_a_ctrl.disp_plane_a_enable"}},
+      {4, "disp_plane_a_enable", true, S::ambiguous, {"plane_a_ctrl.disp_plane_a_enable", "plane_b_ctrl.disp_plane_a_enable"}},
       {6, "disp_180rot", false, S::ambiguous, {"plane_a_ctrl.disp_180rot", "plane_b_ctrl.disp_180rot"}},
       {2, "pipe_enable", false, S::ambiguous, {"pipe_a_conf.pipe_enable", "pipe_b_conf.pipe_enable"}},
       // Wildcards in either part.

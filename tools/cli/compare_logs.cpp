@@ -8,6 +8,7 @@
 
 #include "commands/report_log.h"
 #include "hw/hw_regs.h"
+#include "hw/register_dump.h"
 #include "hw/register_names.h"
 
 namespace {
@@ -71,14 +72,10 @@ int compare_report_logs(const char* first_path, const char* second_path) {
     std::printf("%-35s [0x%-6X] : 0x%08X -> 0x%08X\n", r.title, r.offset, a, b);
     for (size_t i = 0; i < r.field_count; ++i) {
       const bit_field_t& f = r.fields[i];
-      uint32_t fa = field_value(f, a), fb = field_value(f, b);
-      if (fa == fb) continue;
-      char label[16];
-      if (f.high == f.low)
-        std::snprintf(label, sizeof label, "[%u]", f.high);
-      else
-        std::snprintf(label, sizeof label, "[%u:%u]", f.high, f.low);
-      std::printf("    %-7s %-40s: 0x%X -> 0x%X\n", label, f.name, fa, fb);
+      if (field_value(f, a) == field_value(f, b)) continue;
+      char line[160];
+      format_field_change(line, sizeof line, f, a, b);
+      std::printf("%s\n", line);
     }
   }
   if (!differing) {
