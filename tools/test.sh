@@ -21,6 +21,9 @@ packages=(cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev)
 missing=()
 # pkg-config builds a program against the installed library in a test.
 packages+=(pkgconf)
+# luma_cli --regdb writes JSON with nlohmann-json; its test validates it
+# against the schema in docs/ with python3-jsonschema under pytest.
+packages+=(nlohmann-json3-dev python3-pytest python3-jsonschema)
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
