@@ -135,8 +135,10 @@ opal_exit_t cmd_find_reg(cmd_args_t* args) {
     const named_reg_t& reg = *p.reg;
     registers += p.whole;
     fields += p.whole ? 0 : p.fields.size();
+    char device[24] = "";
+    if (reg.device != 2) std::snprintf(device, sizeof device, ", device %lu", static_cast<unsigned long>(reg.device));
     writeMsg(MSG_PLAIN, "%-24s [0x%-6lX] %s (%s%s)", reg.name, static_cast<unsigned long>(reg.offset), reg.title,
-             dump_table_command(reg.table), reg.device == 2 ? "" : reg.device == 3 ? ", device 3" : ", device ?");
+             dump_table_command(reg.table), device);
     for (const bit_field_t& f : p.fields) {
       char label[16];
       format_bits_label(label, sizeof label, f);

@@ -225,6 +225,8 @@ TEST_F(NameCommands, AReportLogIsReadWithItsFamilyAndNeverWritten) {
   EXPECT_TRUE(has(r.out, "Decoding with the fyn family of device 0x")) << r.out;
   r = cli("find_reg plane_a_pipe_select");
   EXPECT_TRUE(has(r.out, "of the fyn family")) << r.out;
+  r = cli("find_reg dvo_b_port");
+  EXPECT_TRUE(has(r.out, "dvo_b_port               [0x61140 ] DVOB Port (get_port_regs, device 3)\n")) << r.out;
   r = cli("read_reg pipe_b_htotal");
   EXPECT_EQ(r.result, EXIT_OK) << r.out;
   EXPECT_TRUE(has(r.out, "Device 3: not captured")) << r.out;
