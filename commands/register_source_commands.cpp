@@ -11,17 +11,10 @@
 #include "hw/register_access.h"
 
 opal_exit_t cmd_use_log(cmd_args_t* args) {
-  std::string path = args->count > 1 ? args->slot[1] : "";
-  std::memset(args->slot, 0, sizeof args->slot);
-  args->count = 0;
+  std::string path;
   ReportLog log;
-  if (!read_report_log(path.c_str(), log)) {
-    if (vol_above(0)) writeMsg(MSG_ERROR, "ERROR: Failed to open %s", path.c_str());
-    return EXIT_LOGFILE_ERROR;
-  }
-  if (log.long_line && vol_above(0))
-    writeMsg(MSG_WARNING, "WARNING: Line %lu of %s is longer than %lu characters: the log is read up to the line before it",
-             static_cast<unsigned long>(log.long_line), path.c_str(), static_cast<unsigned long>(kReportLineMax));
+  opal_exit_t loaded = load_report_log(args, path, log);
+  if (loaded != EXIT_OK) return loaded;
   if (!log.bytes_placed && vol_above(0)) writeMsg(MSG_WARNING, "WARNING: %s holds no captured registers", path.c_str());
   auto capture = std::make_unique<CapturedMmio>(2);
   log.fill(*capture);
