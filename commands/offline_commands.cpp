@@ -44,8 +44,13 @@ class ScopedFamily {
   cmn_hw_regs_t* mine_;
 };
 
-// The captured machine's family when the log names its device, else the
-// session's; the choice is said on one line.
+const char* ordinal(int field) {
+  static const char* const kOrdinals[] = {"1st", "2nd", "3rd"};
+  return kOrdinals[field];
+}
+
+}  // namespace
+
 int replay_family(const ReportLog& log) {
   if (log.has_device_id) {
     int id = family_id_of_device(log.device_id);
@@ -59,13 +64,6 @@ int replay_family(const ReportLog& log) {
     writeMsg(MSG_PLAIN, "The log names no chipset: decoding with this machine's %s family", family_short_name(id));
   return id;
 }
-
-const char* ordinal(int field) {
-  static const char* const kOrdinals[] = {"1st", "2nd", "3rd"};
-  return kOrdinals[field];
-}
-
-}  // namespace
 
 bool parse_check_line(char* line, uint32_t out[3], int* bad) {
   auto blank = [](char c) { return c == ' ' || c == '\t'; };
@@ -85,11 +83,10 @@ bool parse_check_line(char* line, uint32_t out[3], int* bad) {
   return true;
 }
 
-opal_exit_t cmd_parse_qrt(cmd_args_t* args) {
-  std::string path = args->count > 1 ? args->slot[1] : "";
+opal_exit_t load_report_log(cmd_args_t* args, std::string& path, ReportLog& log) {
+  path = args->count > 1 ? args->slot[1] : "";
   std::memset(args->slot, 0, sizeof args->slot);
   args->count = 0;
-  ReportLog log;
   if (!read_report_log(path.c_str(), log)) {
     if (vol_above(0)) writeMsg(MSG_ERROR, "ERROR: Failed to open %s", path.c_str());
     return EXIT_LOGFILE_ERROR;
@@ -97,6 +94,14 @@ opal_exit_t cmd_parse_qrt(cmd_args_t* args) {
   if (log.long_line && vol_above(0))
     writeMsg(MSG_WARNING, "WARNING: Line %lu of %s is longer than %lu characters: the log is read up to the line before it",
              static_cast<unsigned long>(log.long_line), path.c_str(), static_cast<unsigned long>(kReportLineMax));
+  return EXIT_OK;
+}
+
+opal_exit_t cmd_parse_qrt(cmd_args_t* args) {
+  std::string path;
+  ReportLog log;
+  opal_exit_t loaded = load_report_log(args, path, log);
+  if (loaded != EXIT_OK) return loaded;
 
   CapturedMmio mmio(2);
   log.fill(mmio);

@@ -5,11 +5,21 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "core/command_table.h"
 
 opal_exit_t cmd_parse_qrt(cmd_args_t* args);
 opal_exit_t cmd_check_regs(cmd_args_t* args);
+
+struct ReportLog;
+// The log a command's first parameter names, read whole (the record is
+// emptied): EXIT_LOGFILE_ERROR, said, when it cannot be read; a warning for
+// an over-long line that ended the reading.
+opal_exit_t load_report_log(cmd_args_t* args, std::string& path, ReportLog& log);
+// The family a report log is decoded with: the captured machine's when the
+// log names its device, else the session's; the choice is said on one line.
+int replay_family(const ReportLog& log);
 
 // The expected-values file's longest line; a longer one is an error.
 constexpr size_t kCheckLineMax = 255;

@@ -3,7 +3,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "commands/register_name_commands.h"
 #include "compare_logs.h"
+#include "register_map_json.h"
 #include "console/console_tool.h"
 
 int cli_main(int argc, char** argv) {
@@ -15,5 +17,8 @@ int cli_main(int argc, char** argv) {
     }
     return compare_report_logs(argv[2], argv[3]);
   }
-  return console_main({"LUMA_CLI", "luma_cli.log"}, argc, argv);
+  // The register maps as JSON: no session either.
+  if (argc >= 2 && argc <= 3 && std::strcmp(argv[1], "--regdb") == 0)
+    return write_register_map_json(argc == 3 ? argv[2] : nullptr);
+  return console_main({"LUMA_CLI", "luma_cli.log", &register_name_commands}, argc, argv);
 }
