@@ -205,3 +205,38 @@ def test_hostile_text_from_the_machine_and_the_script(tmp_path):
     out = next(c for c in cases if c.name == "get_all_software").system_out
     assert 'Evil "quoted" <b>&amp; </system-out> ]]> \\x7F \\xFF\\xC3( \\xED\\xA0\\x80 \\xEF\\xBF\\xBF end' in out
     assert cases[1].name == 'get_os_name \\x01\\x1B[31m <x>&"\\xFF'
+
+
+def text_of(messages):
+    return "".join(m["text"] + "\n" for m in messages)
+
+
+@pytest.mark.parametrize("family", ["dov", "fyn"])
+def test_a_stored_log_converts_to_the_json_of_its_run(tmp_path, family):
+    p = profile(tmp_path, family)
+    run("luma_qrt", tmp_path, p, ["--json", "live.jsonl"])
+    live = json_lines(tmp_path / "live.jsonl")
+    converted = run("luma_cli", tmp_path, p, ["--to-json", "luma_qrt.log"]).stdout
+    (tmp_path / "log.jsonl").write_bytes(converted)
+    stored = json_lines(tmp_path / "log.jsonl")
+    assert stored[0]["mode"] == "log" and stored[0]["family"] == family
+    assert {k: stored[0][k] for k in ("tool", "tool_version", "chipset")} == \
+           {k: live[0][k] for k in ("tool", "tool_version", "chipset")}
+    live_commands = [o for o in live if o["record"] == "command"]
+    stored_commands = [o for o in stored if o["record"] == "command"]
+    # The log's blocks, then the replay of its capture.
+    assert len(stored_commands) == len(live_commands) + 1
+    for a, b in zip(live_commands, stored_commands):
+        assert (a["name"], a["exit_code"], a["exit_name"]) == (b["name"], b["exit_code"], b["exit_name"])
+        assert text_of(a["messages"]) == text_of(b["messages"])
+
+    # The replay's registers are those parse_qrt decodes from the log.
+    run("luma_cli", tmp_path, p, ["--script", "--json", "replay.jsonl"], b"parse_qrt luma_qrt.log\nquit\n")
+    replay = next(o for o in json_lines(tmp_path / "replay.jsonl") if o["record"] == "command")
+    assert stored_commands[-1]["line"] == "parse_qrt luma_qrt.log"
+    assert stored_commands[-1]["registers"] == replay["registers"] and len(replay["registers"]) > 40
+
+
+def test_to_json_of_a_missing_log_fails_with_2(tmp_path):
+    r = subprocess.run([os.path.join(BIN, "luma_cli"), "--to-json", str(tmp_path / "none.log")], capture_output=True)
+    assert r.returncode == 2 and b"Failed to open" in r.stderr and r.stdout == b""
