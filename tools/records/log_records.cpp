@@ -4,9 +4,11 @@
 #include <string_view>
 #include <vector>
 
+#include "commands/offline_commands.h"
 #include "core/command_table.h"
 #include "hw/hw_regs.h"
 #include "lumainfo.h"
+#include "oal/files.h"
 
 namespace records {
 
@@ -154,5 +156,46 @@ size_t replay_log_blocks(const char* text, size_t size, Listener& listener) {
   flush_as_loose();
   return commands;
 }
+
+namespace {
+
+bool read_whole(const char* path, std::string& text) {
+  FILE* f = oal::fopen(path, "rb");
+  if (!f) return false;
+  char chunk[65536];
+  size_t n;
+  while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) text.append(chunk, n);
+  bool ok = !std::ferror(f);
+  std::fclose(f);
+  return ok;
+}
+
+template <typename Output>
+LogConversion convert(const char* path, Output output) {
+  std::string text;
+  if (!read_whole(path, text)) return LogConversion::unreadable;
+  JsonLinesWriter writer(output, log_run_info(text.data(), text.size(), path));
+  replay_log_blocks(text.data(), text.size(), writer);
+  {
+    ScopedListener listen(&writer);
+    ScopedTextToListenersOnly quiet;
+    cmd_args_t args;
+    std::memset(&args, 0, sizeof args);
+    std::snprintf(args.slot[0], sizeof args.slot[0], "%s", "parse_qrt");
+    std::snprintf(args.slot[1], sizeof args.slot[1], "%s", path);
+    args.count = 2;
+    std::string line = std::string("parse_qrt ") + path;
+    const char* arguments[] = {path};
+    command_begin(CommandBegin{"parse_qrt", "PARSE_QRT", line.c_str(), arguments, 1});
+    opal_exit_t rc = cmd_parse_qrt(&args);
+    command_end(static_cast<int>(rc), "parse_qrt");
+  }
+  return writer.finish() ? LogConversion::done : LogConversion::write_failed;
+}
+
+}  // namespace
+
+LogConversion convert_report_log(const char* path, JsonLinesWriter::Sink sink) { return convert(path, std::move(sink)); }
+LogConversion convert_report_log(const char* path, FILE* out) { return convert(path, out); }
 
 }  // namespace records

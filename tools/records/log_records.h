@@ -20,4 +20,14 @@ RunInfo log_run_info(const char* text, size_t size, const std::string& path);
 // the number of blocks.
 size_t replay_log_blocks(const char* text, size_t size, Listener& listener);
 
+// Whether the log could be read, and whether the writer wrote every line.
+enum class LogConversion { done, unreadable, write_failed };
+
+// The records of a stored report log, as luma_cli --to-json writes them:
+// the run, its blocks, then one "parse_qrt <path>" command holding the
+// capture's registers decoded with the captured family. The replay's text
+// reaches the records only, never standard output.
+LogConversion convert_report_log(const char* path, JsonLinesWriter::Sink sink);
+LogConversion convert_report_log(const char* path, FILE* out);
+
 }  // namespace records
