@@ -6,6 +6,7 @@
 
 #include "core/msglog.h"
 #include "core/records.h"
+#include "hw/register_names.h"
 
 namespace {
 
@@ -23,12 +24,6 @@ std::vector<Registered>& registered() {
 // The operations whose single field is followed by an empty line.
 bool blank_after(decode_op op) {
   return op == DECODE_START_ADDR || op == DECODE_STRIDE || op == DECODE_SECOND_EYE_ADDR;
-}
-
-uint32_t field_value(const bit_field_t& f, uint32_t value) {
-  unsigned width = f.high - f.low + 1;
-  uint32_t mask = width >= 32 ? 0xFFFFFFFFu : (1u << width) - 1;
-  return (value >> f.low) & mask;
 }
 
 }  // namespace
@@ -108,6 +103,25 @@ void print_fields(const bit_field_t* fields, size_t count, uint32_t value, bool 
   }
 }
 
+namespace {
+
+// The register's short name in its family's map: by title and offset, the
+// device telling apart the rows a dump reads from both; null when the map
+// has no such register (the fuses).
+const char* short_name(const cmn_hw_regs_t* family, const char* title, uint32_t offset, uint32_t device) {
+  const RegisterMap* map = family ? RegisterMap::of_family(family->family_id()) : nullptr;
+  if (!map || !title) return nullptr;
+  const char* any_device = nullptr;
+  for (const named_reg_t& r : map->registers()) {
+    if (r.offset != offset || std::strcmp(r.title, title) != 0) continue;
+    if (r.device == device) return r.name;
+    if (!any_device) any_device = r.name;
+  }
+  return any_device;
+}
+
+}  // namespace
+
 void report_register(const cmn_hw_regs_t* family, const char* title, uint32_t offset, uint32_t device,
                      uint32_t value, const bit_field_t* fields, size_t count) {
   if (!records::wanted()) return;
@@ -116,15 +130,15 @@ void report_register(const cmn_hw_regs_t* family, const char* title, uint32_t of
   size_t n = 0;
   for (size_t i = 0; fields && i < count && n < 32; ++i)
     out[n++] = records::Field{fields[i].name, fields[i].high, fields[i].low, field_value(fields[i], value)};
-  records::Register r{family ? family_short_name(family->family_id()) : "", nullptr, title ? title : "", offset,
-                      device, true, value, out, n};
+  records::Register r{family ? family_short_name(family->family_id()) : "", short_name(family, title, offset, device),
+                      title ? title : "", offset, device, true, value, out, n};
   records::register_decoded(r);
 }
 
 void report_register_missing(const cmn_hw_regs_t* family, const char* title, uint32_t offset, uint32_t device) {
   if (!records::wanted()) return;
-  records::Register r{family ? family_short_name(family->family_id()) : "", nullptr, title ? title : "", offset,
-                      device, false, 0, nullptr, 0};
+  records::Register r{family ? family_short_name(family->family_id()) : "", short_name(family, title, offset, device),
+                      title ? title : "", offset, device, false, 0, nullptr, 0};
   records::register_decoded(r);
 }
 
