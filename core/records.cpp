@@ -62,6 +62,11 @@ void dump(const Dump& d) {
   each([&](Listener& l) { l.dump(d); });
 }
 
+void check(const Check& c) {
+  if (!wanted()) return;
+  each([&](Listener& l) { l.check(c); });
+}
+
 void command_end(int exit_code, const char* name) {
   if (!wanted()) return;
   double seconds = 0;

@@ -52,6 +52,16 @@ struct Dump {
   size_t size;
 };
 
+// One rule of an expectation file, checked.
+struct Check {
+  const char* file;
+  unsigned line;           // its line number
+  const char* rule;        // as written, without its comment
+  bool passed;
+  const char* values;      // the values read, by name
+  double seconds;
+};
+
 class Listener {
  public:
   virtual ~Listener() = default;
@@ -60,6 +70,7 @@ class Listener {
   virtual void register_decoded(const Register&) {}
   virtual void dump(const Dump&) {}
   virtual void command_end(const CommandEnd&) {}
+  virtual void check(const Check&) {}
 };
 
 // Installs a listener until it is removed; the caller owns it. At most
@@ -106,5 +117,6 @@ void message(int type, const char* text);
 void register_decoded(const Register& reg);
 void dump(const Dump& dump);
 void command_end(int exit_code, const char* name);
+void check(const Check& check);
 
 }  // namespace records

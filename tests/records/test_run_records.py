@@ -240,3 +240,83 @@ def test_a_stored_log_converts_to_the_json_of_its_run(tmp_path, family):
 def test_to_json_of_a_missing_log_fails_with_2(tmp_path):
     r = subprocess.run([os.path.join(BIN, "luma_cli"), "--to-json", str(tmp_path / "none.log")], capture_output=True)
     assert r.returncode == 2 and b"Failed to open" in r.stderr and r.stdout == b""
+
+
+RULES = """# the dov machine's display state
+pipe_a_conf.pipe_enable == 1
+plane_a_ctrl.disp_a_src_pxl_fmt in {6, 7}
+pipe_a_htotal.* != 0
+0x61180.lvds_port_enable == 1      # the panel
+*.reserved* == 0
+pipe_a_conf.pipe_enable in 0..1
+plane_a_ctrl > 0x80000000
+"""
+
+
+def check_state(tmp_path, p, args, script_name="check"):
+    line = "check_state " + " ".join(args)
+    run("luma_cli", tmp_path, p, ["--script", "--junit", script_name + ".xml", "--json", script_name + ".jsonl"],
+        (line + "\nquit\n").encode())
+    log = (tmp_path / "luma_cli.log").read_text()
+    command = next(o for o in json_lines(tmp_path / (script_name + ".jsonl")) if o["record"] == "command")
+    return log, command
+
+
+def verdict_lines(log):
+    return [l for l in log.splitlines() if l.startswith(("PASS ", "FAIL "))]
+
+
+def test_check_state_gives_the_same_results_live_and_on_the_machines_log(tmp_path):
+    p = profile(tmp_path, "dov")
+    (tmp_path / "rules.txt").write_text(RULES)
+    run("luma_qrt", tmp_path, p, [])
+    live_log, live = check_state(tmp_path, p, ["rules.txt"], "live")
+    stored_log, stored = check_state(tmp_path, p, ["rules.txt", "luma_qrt.log"], "stored")
+    verdicts = verdict_lines(live_log)
+    assert verdicts == verdict_lines(stored_log) and len(verdicts) == 7
+    assert [v[:4] for v in verdicts] == ["PASS", "PASS", "FAIL", "PASS", "FAIL", "PASS", "PASS"]
+    assert verdicts[0] == "PASS pipe_a_conf.pipe_enable == 1 : pipe_a_conf.pipe_enable = 0x1"
+    assert verdicts[3] == "PASS 0x61180.lvds_port_enable == 1 : lvds_ctrl.lvds_port_enable = 0x1"
+    # A wildcard checks every match; its failure names the fields that fail.
+    assert verdicts[2] == "FAIL pipe_a_htotal.* != 0 : pipe_a_htotal.reserved2 = 0x0, pipe_a_htotal.reserved1 = 0x0"
+    for command in (live, stored):
+        assert command["exit_code"] == 1
+        assert [(c["line"], c["passed"]) for c in command["checks"]] == \
+               [(2, True), (3, True), (4, False), (5, True), (6, False), (7, True), (8, True)]
+    assert live["checks"] == stored["checks"]
+
+    xml = junitparser.JUnitXml.fromfile(str(tmp_path / "live.xml"))
+    suites = {s.name: s for s in xml}
+    rules = suites["check_state rules.txt"]
+    assert (rules.tests, rules.failures) == (7, 2)
+    # The run's suite keeps one case per command.
+    assert (suites["LUMA_CLI"].tests, suites["LUMA_CLI"].failures) == (1, 1)
+    names = [c.name for c in rules]
+    assert names[1] == "line 3: plane_a_ctrl.disp_a_src_pxl_fmt in {6, 7}"
+
+
+@pytest.mark.parametrize("rules, code, message", [
+    ("pipe_a_conf.pipe_enable == 1\n", 0, "1 of 1 rules pass"),
+    ("pipe_a_conf.pipe_enable == 0\n", 1, "FAIL pipe_a_conf.pipe_enable == 0"),
+    ("# fine\npipe_a_conf.pipe_enable == 1\npipe_a_conf.pipe_enable = 1\n", 5, "ERROR: Line 3: unknown comparison"),
+    ("no_such_reg.field == 1\n", 5, "ERROR: Line 1: no_such_reg.field == 1"),
+    ("pipe_a_conf.pipe_enable ==\n", 5, "ERROR: Line 1: the value is not a 32-bit number"),
+])
+def test_check_state_exit_codes(tmp_path, rules, code, message):
+    p = profile(tmp_path, "dov")
+    (tmp_path / "rules.txt").write_text(rules)
+    log, command = check_state(tmp_path, p, ["rules.txt"])
+    assert command["exit_code"] == code
+    assert message in log
+    if code == 5:
+        # A file with a bad rule checks nothing.
+        assert not verdict_lines(log) and "checks" not in command
+
+
+def test_check_state_on_a_log_without_a_register_exits_6(tmp_path):
+    p = profile(tmp_path, "fyn")
+    run("luma_qrt", tmp_path, p, [])
+    # The second graphics function's registers are not in a report log.
+    (tmp_path / "rules.txt").write_text("dpll_b_ctrl.dpll_vco_enable == 1\n")
+    log, command = check_state(tmp_path, p, ["rules.txt", "luma_qrt.log"])
+    assert command["exit_code"] == 6 and "cannot be read" in log

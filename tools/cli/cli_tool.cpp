@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "commands/check_state.h"
 #include "compare_logs.h"
 #include "console/console_tool.h"
 #include "log_to_json.h"
@@ -23,5 +24,5 @@ int cli_main(int argc, char** argv) {
     }
     return log_to_json(argv[2], stdout);
   }
-  return console_main({"LUMA_CLI", "luma_cli.log"}, argc, argv);
+  return console_main({"LUMA_CLI", "luma_cli.log", &check_state_commands}, argc, argv);
 }

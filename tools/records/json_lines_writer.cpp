@@ -65,6 +65,14 @@ void JsonLinesWriter::dump(const Dump& d) {
                     {"bytes", hex_bytes(d.bytes, d.size)}});
 }
 
+void JsonLinesWriter::check(const Check& c) {
+  checks_.push_back({{"file", c.file ? c.file : ""},
+                     {"line", c.line},
+                     {"rule", c.rule ? c.rule : ""},
+                     {"passed", c.passed},
+                     {"values", c.values ? c.values : ""}});
+}
+
 void JsonLinesWriter::loose_message(int type, const char* text) { loose_.push_back(message_json(type, text)); }
 
 void JsonLinesWriter::flush_loose() {
@@ -78,20 +86,24 @@ void JsonLinesWriter::finished(const CollectedCommand& c) {
   (c.exit_code == 0 ? passed_ : failed_)++;
   json messages = json::array();
   for (const auto& [type, text] : c.messages) messages.push_back(message_json(type, text));
-  write({{"version", kSchemaVersion},
-         {"record", "command"},
-         {"name", c.name},
-         {"upper", c.upper},
-         {"line", c.line},
-         {"arguments", c.arguments},
-         {"exit_code", c.exit_code},
-         {"exit_name", c.exit_name},
-         {"duration", c.seconds},
-         {"messages", std::move(messages)},
-         {"registers", std::move(registers_)},
-         {"dumps", std::move(dumps_)}});
+  json object = {{"version", kSchemaVersion},
+                 {"record", "command"},
+                 {"name", c.name},
+                 {"upper", c.upper},
+                 {"line", c.line},
+                 {"arguments", c.arguments},
+                 {"exit_code", c.exit_code},
+                 {"exit_name", c.exit_name},
+                 {"duration", c.seconds},
+                 {"messages", std::move(messages)},
+                 {"registers", std::move(registers_)},
+                 {"dumps", std::move(dumps_)}};
+  // Rules checked inside the command belong to it.
+  if (!checks_.empty()) object["checks"] = std::move(checks_);
+  write(object);
   registers_ = json::array();
   dumps_ = json::array();
+  checks_ = json::array();
   // A run cut short still leaves whole lines behind.
   if (out_) std::fflush(out_);
 }

@@ -73,6 +73,7 @@ class JsonLinesWriter final : public CommandCollector {
   JsonLinesWriter(Sink sink, const RunInfo& info);
   void register_decoded(const Register& reg) override;
   void dump(const Dump& dump) override;
+  void check(const Check& check) override;
   // Writes the pending text and the summary; false when a write failed.
   bool finish();
 
@@ -86,6 +87,7 @@ class JsonLinesWriter final : public CommandCollector {
   Sink sink_;
   nlohmann::ordered_json registers_ = nlohmann::ordered_json::array();
   nlohmann::ordered_json dumps_ = nlohmann::ordered_json::array();
+  nlohmann::ordered_json checks_ = nlohmann::ordered_json::array();
   nlohmann::ordered_json loose_ = nlohmann::ordered_json::array();
   int passed_ = 0, failed_ = 0;
   bool failed_write_ = false;
@@ -97,20 +99,21 @@ class JsonLinesWriter final : public CommandCollector {
 class JunitWriter final : public CommandCollector {
  public:
   explicit JunitWriter(const RunInfo& info) : info_(info) {}
-  // A test case that is no command (a rule of an expectation file).
-  void add_case(const std::string& name, double seconds, bool passed, const std::string& failure_type,
-                const std::string& failure_text, const std::string& output);
+  // Each rule of an expectation file is a test case of a suite of its own
+  // ("check_state <file>"), so the run's suite keeps one case per command.
+  void check(const Check& check) override;
   bool finish(FILE* out) const;
-  int tests() const { return static_cast<int>(cases_.size()); }
 
  private:
   struct Case {
+    std::string suite;  // empty: the run's
     std::string name;
     double seconds;
     bool passed;
     std::string failure_type, failure_text, output;
   };
   void finished(const CollectedCommand& command) override;
+  void add_case(Case c) { cases_.push_back(std::move(c)); }
 
   RunInfo info_;
   std::vector<Case> cases_;
