@@ -1,5 +1,7 @@
 #include "run_records.h"
 
+#include <cstring>
+
 namespace records {
 
 void CommandCollector::command_begin(const CommandBegin& begin) {
@@ -13,7 +15,11 @@ void CommandCollector::command_begin(const CommandBegin& begin) {
 
 void CommandCollector::message(int type, const char* text) {
   if (depth_ > 0)
-    current_.messages.emplace_back(type, text);
+  {
+    size_t size = std::strlen(text);
+    current_.spans.push_back(CollectedCommand::Span{type, current_.text.size(), size});
+    current_.text.append(text, size);
+  }
   else
     loose_message(type, text);
 }

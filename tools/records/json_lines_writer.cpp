@@ -23,6 +23,35 @@ nlohmann::ordered_json run_json(const RunInfo& info) {
   return run;
 }
 
+void append_message_json(std::string& out, int type, std::string_view text) {
+  out += "{\"type\":";
+  out += std::to_string(type);
+  out += ",\"text\":";
+  // Most lines need no escaping at all: printable ASCII without quotes or
+  // backslashes goes out as it is; anything else takes the library's way.
+  bool plain = true;
+  for (unsigned char c : text)
+    if (c < 0x20 || c > 0x7E || c == '"' || c == '\\') {
+      plain = false;
+      break;
+    }
+  if (plain) {
+    out += '"';
+    out += text;
+    out += '"';
+    out += '}';
+    return;
+  }
+  std::string copy(text);
+  out += json(copy).dump(-1, ' ', false, json::error_handler_t::replace);
+  if (!is_utf8(copy)) {
+    out += ",\"bytes\":\"";
+    out += hex_bytes(copy.data(), copy.size());
+    out += '"';
+  }
+  out += '}';
+}
+
 std::string json_line(const nlohmann::ordered_json& object) {
   return object.dump(-1, ' ', false, json::error_handler_t::replace) + "\n";
 }
@@ -36,7 +65,14 @@ void JsonLinesWriter::write(const json& object) {
     if (sink_) sink_(object);
     return;
   }
-  std::string line = json_line(object);
+  write_text(json_line(object));
+}
+
+void JsonLinesWriter::write_text(const std::string& line) {
+  if (!out_) {
+    if (sink_) sink_(json::parse(line));
+    return;
+  }
   if (std::fwrite(line.data(), 1, line.size(), out_) != line.size()) failed_write_ = true;
 }
 
@@ -84,8 +120,6 @@ void JsonLinesWriter::flush_loose() {
 void JsonLinesWriter::finished(const CollectedCommand& c) {
   flush_loose();
   (c.exit_code == 0 ? passed_ : failed_)++;
-  json messages = json::array();
-  for (const auto& [type, text] : c.messages) messages.push_back(message_json(type, text));
   json object = {{"version", kSchemaVersion},
                  {"record", "command"},
                  {"name", c.name},
@@ -95,12 +129,23 @@ void JsonLinesWriter::finished(const CollectedCommand& c) {
                  {"exit_code", c.exit_code},
                  {"exit_name", c.exit_name},
                  {"duration", c.seconds},
-                 {"messages", std::move(messages)},
                  {"registers", std::move(registers_)},
                  {"dumps", std::move(dumps_)}};
   // Rules checked inside the command belong to it.
   if (!checks_.empty()) object["checks"] = std::move(checks_);
-  write(object);
+  // The messages, often most of the line, are written as text after the rest.
+  std::string line = object.dump(-1, ' ', false, json::error_handler_t::replace);
+  line.pop_back();
+  line.reserve(line.size() + c.text.size() + 32 * c.spans.size() + 16);
+  line += ",\"messages\":[";
+  bool first = true;
+  c.each_message([&](int type, std::string_view text) {
+    if (!first) line += ',';
+    first = false;
+    append_message_json(line, type, text);
+  });
+  line += "]}\n";
+  write_text(line);
   registers_ = json::array();
   dumps_ = json::array();
   checks_ = json::array();

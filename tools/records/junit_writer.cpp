@@ -27,14 +27,15 @@ void JunitWriter::check(const Check& c) {
 
 void JunitWriter::finished(const CollectedCommand& c) {
   std::string errors, output;
-  for (const auto& [type, text] : c.messages) {
+  output.reserve(c.text.size() + c.spans.size());
+  c.each_message([&](int type, std::string_view text) {
     output += text;
     output += '\n';
     if (type == MSG_ERROR) {
       errors += text;
       errors += '\n';
     }
-  }
+  });
   add_case(Case{"", c.line, c.seconds, c.exit_code == 0, c.exit_name, errors, output});
 }
 

@@ -112,7 +112,13 @@ size_t replay_log_blocks(const char* text, size_t size, Listener& listener) {
   std::vector<std::string_view> block;
   std::string upper, exit_name;
   size_t commands = 0;
-  auto loose = [&](std::string_view line) { listener.message(type_of(line, false, false), std::string(line).c_str()); };
+  // One buffer for the terminated copy of each line.
+  std::string held;
+  auto terminated = [&](std::string_view line) {
+    held.assign(line.data(), line.size());
+    return held.c_str();
+  };
+  auto loose = [&](std::string_view line) { listener.message(type_of(line, false, false), terminated(line)); };
   auto flush_as_loose = [&] {
     for (std::string_view line : block) loose(line);
     block.clear();
@@ -145,7 +151,7 @@ size_t replay_log_blocks(const char* text, size_t size, Listener& listener) {
     listener.command_begin(CommandBegin{name.c_str(), upper.c_str(), name.c_str(), nullptr, 0});
     for (std::string_view l : block) {
       bool is_exit = l.substr(0, kFunction.size()) == kFunction && l.find(kExitCode) != std::string_view::npos;
-      listener.message(type_of(l, is_exit, code == 0), std::string(l).c_str());
+      listener.message(type_of(l, is_exit, code == 0), terminated(l));
     }
     listener.command_end(CommandEnd{name.c_str(), code, exit_name.c_str(), 0.0});
     ++commands;

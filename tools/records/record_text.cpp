@@ -36,6 +36,17 @@ std::string xml_escaped(const std::string& text, bool attribute) {
   out.reserve(text.size() + 16);
   auto p = reinterpret_cast<const unsigned char*>(text.data());
   for (size_t i = 0; i < text.size();) {
+    // A run of characters that need nothing goes out in one piece.
+    size_t run = i;
+    while (run < text.size() && ((p[run] >= 0x20 && p[run] < 0x7F && p[run] != '&' && p[run] != '<' &&
+                                  p[run] != '>' && p[run] != '"' && p[run] != '\'') ||
+                                 (!attribute && p[run] == '\n')))
+      ++run;
+    if (run > i) {
+      out.append(text, i, run - i);
+      i = run;
+      continue;
+    }
     unsigned char c = p[i];
     size_t n = utf8_sequence(p + i, text.size() - i);
     // U+FFFE and U+FFFF are no XML characters either.

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -36,7 +37,18 @@ struct RunInfo {
 struct CollectedCommand {
   std::string name, upper, line;
   std::vector<std::string> arguments;
-  std::vector<std::pair<int, std::string>> messages;
+  // The messages' texts end to end, and where each one lies: one buffer
+  // rather than a string per message (a dump writes tens of thousands).
+  struct Span {
+    int type;
+    size_t at, size;
+  };
+  std::string text;
+  std::vector<Span> spans;
+  template <typename F>
+  void each_message(F f) const {
+    for (const Span& s : spans) f(s.type, std::string_view(text).substr(s.at, s.size));
+  }
   int exit_code = 0;
   std::string exit_name;
   double seconds = 0;
@@ -82,6 +94,7 @@ class JsonLinesWriter final : public CommandCollector {
   void loose_message(int type, const char* text) override;
   void flush_loose();
   void write(const nlohmann::ordered_json& object);
+  void write_text(const std::string& line);
 
   FILE* out_ = nullptr;
   Sink sink_;
@@ -125,5 +138,7 @@ nlohmann::ordered_json message_json(int type, const std::string& text);
 nlohmann::ordered_json run_json(const RunInfo& info);
 // Dumps one object as a line, bytes that are not UTF-8 replaced.
 std::string json_line(const nlohmann::ordered_json& object);
+// Appends the message object ({"type", "text"[, "bytes"]}) as JSON text.
+void append_message_json(std::string& out, int type, std::string_view text);
 
 }  // namespace records
