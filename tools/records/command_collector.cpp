@@ -6,7 +6,7 @@ namespace records {
 
 void CommandCollector::command_begin(const CommandBegin& begin) {
   if (depth_++ > 0) return;
-  current_ = CollectedCommand{};
+  clear();
   current_.name = begin.name ? begin.name : "";
   current_.upper = begin.upper ? begin.upper : "";
   current_.line = begin.line ? begin.line : "";
@@ -30,7 +30,20 @@ void CommandCollector::command_end(const CommandEnd& end) {
   current_.exit_name = end.exit_name ? end.exit_name : "";
   current_.seconds = end.seconds;
   finished(current_);
-  current_ = CollectedCommand{};
+  clear();
+}
+
+void CommandCollector::clear() {
+  // The buffers keep their room: the next dump fills them again.
+  current_.name.clear();
+  current_.upper.clear();
+  current_.line.clear();
+  current_.arguments.clear();
+  current_.text.clear();
+  current_.spans.clear();
+  current_.exit_code = 0;
+  current_.exit_name.clear();
+  current_.seconds = 0;
 }
 
 }  // namespace records

@@ -134,7 +134,8 @@ void JsonLinesWriter::finished(const CollectedCommand& c) {
   // Rules checked inside the command belong to it.
   if (!checks_.empty()) object["checks"] = std::move(checks_);
   // The messages, often most of the line, are written as text after the rest.
-  std::string line = object.dump(-1, ' ', false, json::error_handler_t::replace);
+  std::string& line = line_;
+  line = object.dump(-1, ' ', false, json::error_handler_t::replace);
   line.pop_back();
   line.reserve(line.size() + c.text.size() + 32 * c.spans.size() + 16);
   line += ",\"messages\":[";

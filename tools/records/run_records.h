@@ -69,6 +69,7 @@ class CommandCollector : public Listener {
   bool inside() const { return depth_ > 0; }
 
  private:
+  void clear();
   CollectedCommand current_;
   int depth_ = 0;
 };
@@ -95,6 +96,7 @@ class JsonLinesWriter final : public CommandCollector {
   void flush_loose();
   void write(const nlohmann::ordered_json& object);
   void write_text(const std::string& line);
+  std::string line_;  // the command line being built, its room kept
 
   FILE* out_ = nullptr;
   Sink sink_;
