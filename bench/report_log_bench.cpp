@@ -8,6 +8,8 @@
 
 #include <unistd.h>
 
+#include "line_floor.h"
+
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -23,14 +25,8 @@ namespace {
 const std::string kLog = std::string(LUMA_TEST_DATA_DIR) + "/qrt_logs/dov.log";
 
 size_t lines_and_tokens() {
-  FILE* f = std::fopen(kLog.c_str(), "rb");
-  if (!f) return 0;
-  char line[512];
-  size_t tokens = 0;
-  while (std::fgets(line, sizeof line, f))
-    for (char* t = std::strtok(line, " \t\r\n"); t; t = std::strtok(nullptr, " \t\r\n")) tokens += t[0] != 0;
-  std::fclose(f);
-  return tokens;
+  long tokens = ::lines_and_tokens(kLog.c_str());
+  return tokens < 0 ? 0 : static_cast<size_t>(tokens);
 }
 
 void parse_qrt() {

@@ -142,10 +142,10 @@ struct CommandSet {
 extern const CommandSet kCommandSet;
 
 // Commands a front end carries beyond its parts object's command set
-// (luma_cli's register commands): their catalogue rows and handlers, in
-// one table linked into that front end only. They never join the
-// library's table below; the console appends them to its own copy, and
-// once registered their names and help texts answer like the others'.
+// (luma_cli's own commands): their catalogue rows and handlers, in one
+// table linked into that front end only. They never join the library's
+// table below; the console appends them to its own copy, and once
+// registered their names and help texts answer like the others'.
 struct ExtraCommands {
   const CommandInfo* info;
   const CommandHandlerRow* handlers;  // one per row of `info`, same order

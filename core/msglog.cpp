@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "oal/oal.h"
+#include "records.h"
 
 uint32_t debug_volume = 2;
 
@@ -19,6 +20,10 @@ FILE* attached_log = nullptr;  // never attached
 
 // `text` has room for a line end after its terminator.
 int write_text(int type, char* text) {
+  if (records::text_to_listeners_only) {
+    records::message(type, text);
+    return 0;
+  }
   const size_t length = std::strlen(text);
   // Colouring the console must not change what the caller's next
   // print_last_error reports.
@@ -46,6 +51,8 @@ int write_text(int type, char* text) {
   }
   if (console) oal::SetConsoleTextAttribute(console, kAttrNormal);
   std::fflush(stdout);
+  // The same message, to whatever the front end listens with.
+  if (records::wanted()) records::message(type, text);
   oal::SetLastError(saved_error);
   return 0;
 }

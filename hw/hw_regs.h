@@ -128,8 +128,10 @@ class cmn_hw_regs_t {
   // The family's row for a decode operation; null when it prints nothing.
   virtual const decode_row_t* decode_row(decode_op op) const;
   // Prints the fields of the register at `offset` holding `value`.
-  // Operations that read the register again do so through `regs`.
-  void decode(decode_op op, uint32_t offset, uint32_t value, RegisterSource& regs) const;
+  // Operations that read the register again do so through `regs`. The
+  // register is reported to the record listeners under `title`.
+  void decode(decode_op op, uint32_t offset, uint32_t value, RegisterSource& regs,
+              const char* title = nullptr) const;
 
   virtual uint32_t pgtbl_er_offset() const { return 0x2024; }
   virtual uint32_t ipeir_offset() const { return 0x2088; }

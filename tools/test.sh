@@ -24,9 +24,10 @@ packages+=(pkgconf)
 # The Windows binaries are signed (osslsigncode), with a test certificate
 # made by openssl unless a release one is given.
 [ "$quick" -eq 1 ] || packages+=(osslsigncode openssl)
-# luma_cli --regdb writes JSON with nlohmann-json; its test validates it
-# against the schema in docs/ with python3-jsonschema under pytest.
-packages+=(nlohmann-json3-dev python3-pytest python3-jsonschema)
+# nlohmann-json writes the JSON (run records, --regdb); the JUnit and JSON
+# files and the register map are read back with real consumers (a JUnit
+# parser, an XML parser, a JSON Schema validator) under pytest.
+packages+=(nlohmann-json3-dev python3-pytest python3-junitparser python3-lxml python3-jsonschema)
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
