@@ -5,6 +5,7 @@
 
 #include "compare_logs.h"
 #include "console/console_tool.h"
+#include "report_page/html_report.h"
 
 int cli_main(int argc, char** argv) {
   // Two report logs compared offline: no session, no machine needed.
@@ -14,6 +15,13 @@ int cli_main(int argc, char** argv) {
       return kCompareUnreadable;
     }
     return compare_report_logs(argv[2], argv[3]);
+  }
+  if (argc >= 2 && std::strcmp(argv[1], "--html") == 0) {
+    if (argc != 4 && argc != 5) {
+      std::printf("Usage: luma_cli --html page.html report.log [other.log]\n");
+      return kHtmlUnreadable;
+    }
+    return write_html_report(argv[2], argv[3], argc == 5 ? argv[4] : nullptr);
   }
   return console_main({"LUMA_CLI", "luma_cli.log"}, argc, argv);
 }

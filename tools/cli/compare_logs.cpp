@@ -68,6 +68,19 @@ uint32_t field_value(const bit_field_t& f, uint32_t value) {
   return (value >> f.low) & mask;
 }
 
+}  // namespace
+
+std::string bits_label(const bit_field_t& f) {
+  char label[16];
+  if (f.high == f.low)
+    std::snprintf(label, sizeof label, "[%u]", f.high);
+  else
+    std::snprintf(label, sizeof label, "[%u:%u]", f.high, f.low);
+  return label;
+}
+
+namespace {
+
 std::string family_text(const ReportLog& log) {
   char text[64];
   if (log.has_device_id)
@@ -79,6 +92,34 @@ std::string family_text(const ReportLog& log) {
 }
 
 }  // namespace
+
+bool compare_captures(const ReportLog& first, const ReportLog& second, LogComparison& out) {
+  const ReportLog* logs[2] = {&first, &second};
+  // A log without a chipset line takes the other's family; with neither, ava.
+  for (int i = 0; i < 2; ++i) {
+    const ReportLog& own = logs[i]->has_device_id ? *logs[i] : *logs[1 - i];
+    out.family_ids[i] = own.has_device_id ? family_id_of_device(own.device_id) : 1;
+    out.family_texts[i] = family_text(*logs[i]);
+  }
+  out.changes.clear();
+  if (!out.same_family()) return true;
+  cmn_hw_regs_t* family = create_hw_regs_for(out.family_ids[0]);
+  if (!family) return false;
+  CapturedMmio mmio[2];
+  for (int i = 0; i < 2; ++i) logs[i]->fill(mmio[i]);
+  for (const NamedRegister& r : named_registers(*family)) {
+    uint32_t a = 0, b = 0;
+    if (!mmio[0].read32(r.offset, &a) || !mmio[1].read32(r.offset, &b) || a == b) continue;
+    RegisterChange change{r.offset, r.title, a, b, {}};
+    for (size_t i = 0; i < r.count; ++i) {
+      uint32_t fa = field_value(r.fields[i], a), fb = field_value(r.fields[i], b);
+      if (fa != fb) change.fields.push_back({&r.fields[i], fa, fb});
+    }
+    out.changes.push_back(std::move(change));
+  }
+  destroy_hw_regs(family);
+  return true;
+}
 
 int compare_report_logs(const char* first_path, const char* second_path) {
   ReportLog logs[2];
@@ -93,45 +134,23 @@ int compare_report_logs(const char* first_path, const char* second_path) {
                   logs[i].long_line, paths[i], kReportLineMax);
     if (!logs[i].bytes_placed) std::printf("WARNING: %s holds no captured registers\n", paths[i]);
   }
-  // A log without a chipset line takes the other's family; with neither, ava.
-  int family_ids[2];
-  for (int i = 0; i < 2; ++i) {
-    const ReportLog& own = logs[i].has_device_id ? logs[i] : logs[1 - i];
-    family_ids[i] = own.has_device_id ? family_id_of_device(own.device_id) : 1;
-  }
-  if (family_ids[0] != family_ids[1]) {
+  LogComparison cmp;
+  if (!compare_captures(logs[0], logs[1], cmp)) return kCompareUnreadable;
+  if (!cmp.same_family()) {
     std::printf("The captures are of two chipset families: %s is %s, %s is %s; their registers do not compare\n",
-                first_path, family_text(logs[0]).c_str(), second_path, family_text(logs[1]).c_str());
+                first_path, cmp.family_texts[0].c_str(), second_path, cmp.family_texts[1].c_str());
     return kCompareDiffer;
   }
-  cmn_hw_regs_t* family = create_hw_regs_for(family_ids[0]);
-  if (!family) return kCompareUnreadable;
-  std::printf("Comparing %s with %s (%s family)\n", first_path, second_path, family_short_name(family_ids[0]));
-  CapturedMmio mmio[2];
-  for (int i = 0; i < 2; ++i) logs[i].fill(mmio[i]);
-  unsigned differing = 0;
-  for (const NamedRegister& r : named_registers(*family)) {
-    uint32_t a = 0, b = 0;
-    if (!mmio[0].read32(r.offset, &a) || !mmio[1].read32(r.offset, &b) || a == b) continue;
-    ++differing;
-    std::printf("%-35s [0x%-6X] : 0x%08X -> 0x%08X\n", r.title.c_str(), r.offset, a, b);
-    for (size_t i = 0; i < r.count; ++i) {
-      const bit_field_t& f = r.fields[i];
-      uint32_t fa = field_value(f, a), fb = field_value(f, b);
-      if (fa == fb) continue;
-      char label[16];
-      if (f.high == f.low)
-        std::snprintf(label, sizeof label, "[%u]", f.high);
-      else
-        std::snprintf(label, sizeof label, "[%u:%u]", f.high, f.low);
-      std::printf("    %-7s %-40s: 0x%X -> 0x%X\n", label, f.name, fa, fb);
-    }
+  std::printf("Comparing %s with %s (%s family)\n", first_path, second_path, family_short_name(cmp.family_ids[0]));
+  for (const RegisterChange& r : cmp.changes) {
+    std::printf("%-35s [0x%-6X] : 0x%08X -> 0x%08X\n", r.title.c_str(), r.offset, r.first, r.second);
+    for (const FieldChange& f : r.fields)
+      std::printf("    %-7s %-40s: 0x%X -> 0x%X\n", bits_label(*f.field).c_str(), f.field->name, f.first, f.second);
   }
-  destroy_hw_regs(family);
-  if (!differing) {
+  if (cmp.changes.empty()) {
     std::printf("The captures agree on every named register\n");
     return kCompareSame;
   }
-  std::printf("%u named registers differ\n", differing);
+  std::printf("%u named registers differ\n", static_cast<unsigned>(cmp.changes.size()));
   return kCompareDiffer;
 }

@@ -1,0 +1,68 @@
+// What a report page shows of one log: its command blocks and the
+// registers decoded from its MMIO capture, taken from the log's records.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct PageField {
+  std::string name;
+  unsigned high = 0, low = 0;
+  uint32_t value = 0;
+};
+
+struct PageRegister {
+  std::string title;
+  std::string name;  // the register's short name; empty where it has none
+  uint32_t offset = 0;
+  int device = 2;  // the PCI device the value was read from
+  bool captured = true;  // false: outside what the log holds
+  uint32_t value = 0;
+  std::vector<PageField> fields;
+};
+
+// The registers of one dump command (GET_PIPE_REGS, ...), in its order.
+struct PageTable {
+  std::string command;
+  std::vector<PageRegister> registers;
+};
+
+struct PageLine {
+  int type = 4;  // the message type: 1 error, 2 warning, 3 success, else plain
+  std::string text;
+};
+
+struct PageCommand {
+  std::string name;  // upper case, as the log names it
+  std::string args;
+  int exit_code = 0;
+  std::string exit_name;
+  double seconds = -1;  // negative where the log does not say
+  std::vector<PageLine> lines;
+};
+
+struct PageLog {
+  std::string path;  // as the user named it
+  std::string tool, version;
+  std::string family;  // "dov", ...; empty when not known
+  std::vector<PageCommand> commands;
+  std::vector<PageTable> tables;
+
+  unsigned failed() const {
+    unsigned n = 0;
+    for (const PageCommand& c : commands) n += c.exit_code != 0;
+    return n;
+  }
+  unsigned passed() const { return static_cast<unsigned>(commands.size()) - failed(); }
+  size_t register_count() const {
+    size_t n = 0;
+    for (const PageTable& t : tables) n += t.registers.size();
+    return n;
+  }
+  // The first output line of a command, empty when it did not run.
+  const PageCommand* command(const char* name) const {
+    for (const PageCommand& c : commands)
+      if (c.name == name) return &c;
+    return nullptr;
+  }
+};
