@@ -21,6 +21,8 @@ packages=(cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev)
 missing=()
 # pkg-config builds a program against the installed library in a test.
 packages+=(pkgconf)
+# The report page's tests open it in a real browser, driven from pytest.
+packages+=(chromium python3-pytest)
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
