@@ -119,6 +119,7 @@ opal_exit_t register_lines(cmd_args_t* args, uint32_t offset, const char* title,
       writeMsg(MSG_ERROR, "ERROR: Register 0x%lX is not captured", static_cast<unsigned long>(offset));
     return EXIT_OS_CALL_ERROR;
   }
+  report_register(session.family, title, offset, 2, value, fields, count);
   add_result(args, "%-35s [0x%-6X%-2s : 0x%lX\n", title, offset, "]", static_cast<unsigned long>(value));
   for (size_t i = 0, group = first; i < count; i += group, group = 4) {
     size_t n = count - i < group ? count - i : group;
@@ -208,9 +209,11 @@ opal_exit_t cmd_get_fuse_regs(cmd_args_t* args) {
       writeMsg(MSG_ERROR, "No Fuse Registers to read");
       return EXIT_OK;
     }
-    for (uint32_t i = 0; i < 6; ++i)
+    for (uint32_t i = 0; i < 6; ++i) {
       writeMsg(MSG_PLAIN, "%-35s [0x%-6lX%-2s : not captured\n", kNames[i],
                static_cast<unsigned long>(0xD08106F0u + 0x100u * i), "]");
+      report_register_missing(session.family, kNames[i], 0xD08106F0u + 0x100u * i, 2);
+    }
     return EXIT_OK;
   }
   uint16_t id = 0;
@@ -237,6 +240,7 @@ opal_exit_t cmd_get_fuse_regs(cmd_args_t* args) {
       continue;
     }
     print_register_header(kNames[i], address, value);
+    report_register(session.family, kNames[i], address, 2, value, nullptr, 0);
   }
   return rc;
 }

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "oal/oal.h"
+#include "records.h"
 
 uint32_t debug_volume = 2;
 
@@ -43,6 +44,8 @@ int write_text(int type, const char* text) {
   }
   if (console) oal::SetConsoleTextAttribute(console, kAttrNormal);
   std::fflush(stdout);
+  // The same message, to whatever the front end listens with.
+  if (records::wanted()) records::message(type, text);
   oal::SetLastError(saved_error);
   return 0;
 }

@@ -128,8 +128,10 @@ class cmn_hw_regs_t {
   // The family's row for a decode operation; null when it prints nothing.
   virtual const decode_row_t* decode_row(decode_op op) const;
   // Prints the fields of the register at `offset` holding `value`.
-  // Operations that read the register again do so through `regs`.
-  void decode(decode_op op, uint32_t offset, uint32_t value, RegisterSource& regs) const;
+  // Operations that read the register again do so through `regs`. The
+  // register is reported to the record listeners under `title`.
+  void decode(decode_op op, uint32_t offset, uint32_t value, RegisterSource& regs,
+              const char* title = nullptr) const;
 
   virtual uint32_t pgtbl_er_offset() const { return 0x2024; }
   virtual uint32_t ipeir_offset() const { return 0x2088; }
@@ -228,6 +230,8 @@ void free_reg_table(reg_desc_t* table);
 // The family of a graphics device id (the family id table); ava for ids
 // it does not list.
 int family_id_of_device(uint16_t device_id);
+// "ava", "dov", "cyr", "eft", "fyn" or "bex" for a family id.
+const char* family_short_name(int family_id);
 // Creates the family object of the session: by the device id the register
 // access driver reports, ava when it is not loaded or cannot tell.
 cmn_hw_regs_t* create_hw_regs();

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "core/msglog.h"
+#include "core/records.h"
 #include "hw/driver_client.h"
 
 namespace {
@@ -141,13 +142,21 @@ opal_exit_t dump_mmio_range(uint32_t first, uint32_t last, uint32_t unit, uint32
       continue;
     }
     print_hex_bytes(buffer, nullptr, static_cast<uint32_t>(chunk), static_cast<size_t>(bytes), unit, per_line, 0);
+    report_dump("mmio", device, static_cast<uint32_t>(chunk), unit, buffer, static_cast<size_t>(bytes));
     if (vol_above(0)) writeMsg(MSG_PLAIN, "\n");
   }
   return rc;
 }
 
+void report_dump(const char* space, uint32_t device, uint32_t address, uint32_t unit, const void* bytes, size_t size) {
+  if (!records::wanted()) return;
+  records::Dump d{space, device, address, unit, static_cast<const uint8_t*>(bytes), size};
+  records::dump(d);
+}
+
 void print_pci_config(const uint8_t* header) {
   if (!header || !vol_above(0)) return;
+  report_dump("pci", 0, 0, 1, header, kPciHeaderSize);
   writeMsg(MSG_PLAIN, "\nRAW INFO\n");
   for (uint32_t row = 0; row < kPciHeaderSize; row += 8) {
     char text[kMessageMax];

@@ -32,6 +32,10 @@ void print_hex_bytes(const void* buffer, const hex_marker_t* markers, uint32_t s
 // and prints them; 0, or 6 when a chunk could not be read.
 opal_exit_t dump_mmio_range(uint32_t first, uint32_t last, uint32_t unit, uint32_t per_line, uint32_t device);
 
+// The bytes a listing printed, as a record for the listeners (nothing
+// without any). `space` is "mmio", "memory" or "pci".
+void report_dump(const char* space, uint32_t device, uint32_t address, uint32_t unit, const void* bytes, size_t size);
+
 // Prints the raw bytes and the translated fields of a 64-byte header.
 void print_pci_config(const uint8_t* header);
 

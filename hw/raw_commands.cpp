@@ -91,6 +91,7 @@ opal_exit_t cmd_read_mem(cmd_args_t* args) {
       continue;
     }
     print_hex_units(buffer, nullptr, static_cast<uint32_t>(chunk), words, unit, unit == 4 ? 4 : 8, 0);
+    report_dump("memory", 2, static_cast<uint32_t>(chunk), unit, buffer, size_t(words) * 4);
     if (vol_above(0)) writeMsg(MSG_PLAIN, "\n");
   }
   return rc;
@@ -130,6 +131,8 @@ opal_exit_t cmd_read_mmio(cmd_args_t* args) {
   if (length == 1) {
     uint32_t value = 0;
     if (!drv_read_mmio(width, reg, &value, device)) return EXIT_OS_CALL_ERROR;
+    uint8_t value_bytes[4] = {uint8_t(value), uint8_t(value >> 8), uint8_t(value >> 16), uint8_t(value >> 24)};
+    report_dump("mmio", device, reg, unit, value_bytes, unit);
     add_result(args, "READ: Register: 0x%lX Value: 0x%lX", static_cast<unsigned long>(reg),
                static_cast<unsigned long>(value));
     return EXIT_OK;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/msglog.h"
+#include "core/records.h"
 
 namespace {
 
@@ -107,19 +108,46 @@ void print_fields(const bit_field_t* fields, size_t count, uint32_t value, bool 
   }
 }
 
+void report_register(const cmn_hw_regs_t* family, const char* title, uint32_t offset, uint32_t device,
+                     uint32_t value, const bit_field_t* fields, size_t count) {
+  if (!records::wanted()) return;
+  // A field is at least one bit wide: 32 cover any register.
+  records::Field out[32];
+  size_t n = 0;
+  for (size_t i = 0; fields && i < count && n < 32; ++i)
+    out[n++] = records::Field{fields[i].name, fields[i].high, fields[i].low, field_value(fields[i], value)};
+  records::Register r{family ? family_short_name(family->family_id()) : "", nullptr, title ? title : "", offset,
+                      device, true, value, out, n};
+  records::register_decoded(r);
+}
+
+void report_register_missing(const cmn_hw_regs_t* family, const char* title, uint32_t offset, uint32_t device) {
+  if (!records::wanted()) return;
+  records::Register r{family ? family_short_name(family->family_id()) : "", nullptr, title ? title : "", offset,
+                      device, false, 0, nullptr, 0};
+  records::register_decoded(r);
+}
+
 void print_register_header(const char* title, uint32_t offset, uint32_t value) {
   if (vol_above(0))
     writeMsg(MSG_PLAIN, "%-35s [0x%-6lX%-2s : 0x%lX", title, static_cast<unsigned long>(offset), "]",
              static_cast<unsigned long>(value));
 }
 
-void cmn_hw_regs_t::decode(decode_op op, uint32_t offset, uint32_t value, RegisterSource& regs) const {
+void cmn_hw_regs_t::decode(decode_op op, uint32_t offset, uint32_t value, RegisterSource& regs,
+                           const char* title) const {
   if (!vol_above(0)) return;
   const decode_row_t* row = decode_row(op);
-  if (!row) return;
+  if (!row) {
+    report_register(this, title, offset, 2, value, nullptr, 0);
+    return;
+  }
+  uint32_t device = 2;
   if (row->reread_device) {
     // These read their register again from the device that holds it and
     // say which one; a failed read keeps the value given.
+    // The first device's value was shown under the table's title.
+    report_register(this, title, offset, 2, value, nullptr, 0);
     uint32_t again = value;
     if (regs.read32(offset, &again, row->reread_device)) {
       value = again;
@@ -132,8 +160,11 @@ void cmn_hw_regs_t::decode(decode_op op, uint32_t offset, uint32_t value, Regist
       if (row->header && !row->header_first)
         writeMsg(MSG_PLAIN, "%-35s [0x%-6lX%-2s : not captured", row->header, static_cast<unsigned long>(offset), "]");
       writeMsg(MSG_PLAIN, "\n");
+      report_register_missing(this, row->header ? row->header : title, offset, row->reread_device);
       return;
     }
+    device = row->reread_device;
+    if (row->header) title = row->header;
     if (row->header && row->header_first) print_register_header(row->header, offset, value);
     writeMsg(MSG_PLAIN, "Device %u", static_cast<unsigned>(row->reread_device));
     if (row->header && !row->header_first) print_register_header(row->header, offset, value);
@@ -144,6 +175,7 @@ void cmn_hw_regs_t::decode(decode_op op, uint32_t offset, uint32_t value, Regist
     row = decode_row(op);
   }
   if (row && row->count) print_fields(row->fields, row->count, value, blank_after(op));
+  report_register(this, title, offset, device, value, row ? row->fields : nullptr, row ? row->count : 0);
 }
 
 bool dump_registers(const cmn_hw_regs_t& family, const reg_desc_t* table, uint32_t count, RegisterSource& regs) {
@@ -153,13 +185,15 @@ bool dump_registers(const cmn_hw_regs_t& family, const reg_desc_t* table, uint32
     uint32_t value = 0;
     if (!regs.read32(d.offset, &value, 2)) {
       if (!regs.is_capture()) return false;
-      if (vol_above(0))
+      if (vol_above(0)) {
         writeMsg(MSG_PLAIN, "%-35s [0x%-6lX%-2s : not captured\n", d.title, static_cast<unsigned long>(d.offset), "]");
+        report_register_missing(&family, d.title, d.offset, 2);
+      }
       all = false;
       continue;
     }
     if (value != 0xFFFFFFFFu) print_register_header(d.title, d.offset, value);
-    family.decode(d.decode, d.offset, value, regs);
+    family.decode(d.decode, d.offset, value, regs, d.title);
     if (vol_above(0)) writeMsg(MSG_PLAIN, "\n");
   }
   return all;

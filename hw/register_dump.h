@@ -58,6 +58,12 @@ void format_fields(char* out, size_t size, const bit_field_t* fields, size_t cou
 // The fields as messages of four lines each; `blank_after` ends the last
 // message with an empty line.
 void print_fields(const bit_field_t* fields, size_t count, uint32_t value, bool blank_after);
+// The register as a record for the listeners (nothing without any): its
+// fields' values cut from `value`; `family` may be null.
+void report_register(const cmn_hw_regs_t* family, const char* title, uint32_t offset, uint32_t device,
+                     uint32_t value, const bit_field_t* fields, size_t count);
+// A register a capture does not hold: no value.
+void report_register_missing(const cmn_hw_regs_t* family, const char* title, uint32_t offset, uint32_t device);
 // "<title padded to 35> [0x<offset> ] : 0x<value>"
 void print_register_header(const char* title, uint32_t offset, uint32_t value);
 

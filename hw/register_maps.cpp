@@ -421,6 +421,11 @@ int family_id_of_device(uint16_t id) {
   return 1;
 }
 
+const char* family_short_name(int family_id) {
+  static const char* const kNames[] = {"", "ava", "dov", "", "cyr", "eft", "fyn", "bex"};
+  return family_id > 0 && family_id < 8 && *kNames[family_id] ? kNames[family_id] : "unknown";
+}
+
 cmn_hw_regs_t* create_hw_regs_for(int family_id) {
   switch (family_id) {
     case 2: return new (std::nothrow) dov_hw_regs_t;

@@ -183,7 +183,9 @@ TEST_F(ReportToolTest, HelpOptionsPrintUsageInAnyLetterCase) {
     EXPECT_EQ(r.console,
               "LUMA_QRT:1.15.3664\n\nUSAGE:\nLUMA_QRT [/? or --help] [command1]\n\n\n"
               "/? or --help - Display usage of this test to the user\n\n"
-              "--script - Read command lines from standard input instead of running the report\n\n"
+              "--script - Read command lines from standard input instead of running the report\n"
+              "--junit FILE - Also write a JUnit XML report of the run to FILE\n"
+              "--json FILE - Also write the run as JSON Lines to FILE\n\n"
               "For help on commands, first enter program by providing no args and then type \"help\"\n\n"
               "EXAMPLE:\n\tLUMA_QRT /? or --help\n\tLUMA_QRT < input_file_name\n\tLUMA_QRT --script < input_file_name\n\n"
               "LUMA_QRT:1.15.3664\n\n")

@@ -12,8 +12,10 @@
 
 #include "core/command_table.h"
 #include "core/msglog.h"
+#include "core/records.h"
 #include "core/session.h"
 #include "oal/oal.h"
+#include "records/run_outputs.h"
 
 namespace {
 
@@ -47,6 +49,8 @@ void print_usage(const char* program) {
   line("/? or --help - Display usage of this test to the user");
   line("");
   line("--script - Read command lines from standard input instead of running the report");
+  line("--junit FILE - Also write a JUnit XML report of the run to FILE");
+  line("--json FILE - Also write the run as JSON Lines to FILE");
   line("");
   line("For help on commands, first enter program by providing no args and then type \"help\"");
   line("");
@@ -120,6 +124,21 @@ void print_help_listing(const cmd_entry_t* table, int32_t count, const std::stri
   std::fflush(stdout);
 }
 
+// The command as it starts, for the record listeners: its parameters are
+// the record's slots after the command word, before the handler reuses them.
+void report_begin(const cmd_entry_t& e, const char* line, const cmd_args_t& args, const char* upper) {
+  const char* params[kArgSlots];
+  size_t n = 0;
+  for (int32_t s = 1; s < args.count && s < kArgSlots; ++s) params[n++] = args.slot[s];
+  records::command_begin(records::CommandBegin{e.name, upper, line, params, n});
+}
+
+// A line the loop refuses is a failed command of its own for the listeners.
+void report_refused(const std::string& line) {
+  if (!records::wanted()) return;
+  records::command_begin(records::CommandBegin{"", "", line.c_str(), nullptr, 0});
+}
+
 // Dispatches one line to every entry that takes it.
 bool dispatch(const cmd_entry_t* table, int32_t count, const std::string& line, const char* word,
               bool run_all, Counters& counters) {
@@ -134,8 +153,10 @@ bool dispatch(const cmd_entry_t* table, int32_t count, const std::string& line, 
     std::memset(exit_name, 0, sizeof exit_name);
     std::memset(&args, 0, sizeof args);
     if (!tokenize_command_line(line.c_str(), &args)) {
+      report_refused(line);
       if (vol_above(0)) writeMsg(MSG_ERROR, "Maximum number of arguments exceeded");
       ++counters.failed;
+      records::command_end(EXIT_INVALID_PARAM_ERROR, "");
       break;
     }
     found = true;
@@ -151,6 +172,7 @@ bool dispatch(const cmd_entry_t* table, int32_t count, const std::string& line, 
       }
       continue;
     }
+    if (records::wanted()) report_begin(e, run_all ? e.name : line.c_str(), args, upper);
     if (vol_above(1)) writeMsg(MSG_PLAIN, "Function: %s", upper);
     opal_exit_t rc = e.handler(&args);
     opal_decode_exit_code(rc, exit_name);
@@ -166,6 +188,7 @@ bool dispatch(const cmd_entry_t* table, int32_t count, const std::string& line, 
       if (vol_above(1)) writeMsg(MSG_ERROR, "Function: %s, Exit Code: %s", upper, exit_name);
     }
     if (vol_above(0)) writeMsg(MSG_PLAIN, "%s", kSeparator);
+    records::command_end(rc, e.name);
   }
   return found;
 }
@@ -185,11 +208,13 @@ void run_loop(FILE* in, const cmd_entry_t* table, int32_t count, Counters& count
       line = *next;
       // A line the record cannot hold is refused whole rather than cut.
       if (too_long || binary) {
+        report_refused(line);
         if (vol_above(0))
           writeMsg(MSG_ERROR, too_long ? "ERROR: Command line longer than %d characters refused"
                                        : "ERROR: Command line with non-text bytes refused",
                    kCommandLineMax);
         ++counters.failed;
+        records::command_end(EXIT_INVALID_PARAM_ERROR, "");
         if (std::feof(in)) break;
         continue;
       }
@@ -242,8 +267,22 @@ int console_run(const ConsoleTool& tool, int argc, char** argv, FILE* input) {
     }
     if (equals_ignoring_case(argv[i], "--script")) auto_report_mode = false;
   }
+  records::OutputOptions output_options;
+  std::string output_error;
+  if (!records::parse_output_options(argc, argv, output_options, output_error)) {
+    std::fprintf(stderr, "ERROR: %s\n", output_error.c_str());
+    return static_cast<int>(EXIT_INVALID_PARAM_ERROR);
+  }
 
   if (opal_open(1) != EXIT_OK) return static_cast<int>(EXIT_LIB_INIT_ERROR);
+  records::RunOutputs outputs;
+  char version[32];
+  std::snprintf(version, sizeof version, "%d.%d.%d", kVersion[0], kVersion[1], kVersion[2]);
+  if (!outputs.open(output_options, records::live_run_info(program, version, auto_report_mode), output_error)) {
+    std::fprintf(stderr, "ERROR: %s\n", output_error.c_str());
+    opal_close();
+    return kExitNoLog;
+  }
 
   // The name holds a byte of the ANSI code page: a console shows it as the
   // system converts it; redirected output keeps the byte.
@@ -273,6 +312,10 @@ int console_run(const ConsoleTool& tool, int argc, char** argv, FILE* input) {
   } else if (vol_above(0)) {
     writeMsg(MSG_PLAIN, "%s", "");
     writeMsg(MSG_PLAIN, "ULTSUMMARY %d %d", counters.passed, counters.failed);
+  }
+  if (!outputs.finish()) {
+    std::fprintf(stderr, "ERROR: The JUnit or JSON report could not be written whole\n");
+    return kExitNoLog;
   }
   return 0;
 }

@@ -1,0 +1,121 @@
+// The writers that turn a run's records into files for machines: JSON
+// Lines (one object per command, the schema in docs/run-records.schema.json)
+// and a JUnit XML report. A front end installs them as record listeners.
+#pragma once
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "core/records.h"
+
+namespace records {
+
+// The schema version every JSON object carries.
+constexpr int kSchemaVersion = 1;
+
+// What a run is of: the tool and the machine (or the log) it ran on.
+struct RunInfo {
+  std::string tool;          // "LUMA_QRT", "LUMA_CLI"
+  std::string tool_version;  // "1.15.3664"
+  std::string mode;          // "automatic", "script" or "log"
+  bool has_chipset = false;
+  uint16_t device_id = 0;
+  uint16_t revision = 0;
+  std::string chipset_name;
+  std::string family;        // "dov", ...; empty when unknown
+  std::string log;           // the report log a conversion read, else empty
+};
+
+// One command as the writers see it when it ends.
+struct CollectedCommand {
+  std::string name, upper, line;
+  std::vector<std::string> arguments;
+  std::vector<std::pair<int, std::string>> messages;
+  int exit_code = 0;
+  std::string exit_name;
+  double seconds = 0;
+};
+
+// Follows the outermost command: its begin, the messages written inside it
+// and its end; commands run inside it count as its own text.
+class CommandCollector : public Listener {
+ public:
+  void command_begin(const CommandBegin& begin) override;
+  void message(int type, const char* text) override;
+  void command_end(const CommandEnd& end) override;
+
+ protected:
+  virtual void finished(const CollectedCommand& command) = 0;
+  // A message written outside any command.
+  virtual void loose_message(int, const char*) {}
+  bool inside() const { return depth_ > 0; }
+
+ private:
+  CollectedCommand current_;
+  int depth_ = 0;
+};
+
+// JSON Lines: a "run" object, one "command" object per command (with its
+// messages, registers and dumps), "messages" objects for text between
+// commands and a closing "summary". Each line is written when it is whole.
+class JsonLinesWriter final : public CommandCollector {
+ public:
+  // Writes the run object at once; `out` stays the caller's.
+  JsonLinesWriter(FILE* out, const RunInfo& info);
+  void register_decoded(const Register& reg) override;
+  void dump(const Dump& dump) override;
+  // Writes the pending text and the summary; false when a write failed.
+  bool finish();
+
+ private:
+  void finished(const CollectedCommand& command) override;
+  void loose_message(int type, const char* text) override;
+  void flush_loose();
+  void write(const nlohmann::ordered_json& object);
+
+  FILE* out_;
+  nlohmann::ordered_json registers_ = nlohmann::ordered_json::array();
+  nlohmann::ordered_json dumps_ = nlohmann::ordered_json::array();
+  nlohmann::ordered_json loose_ = nlohmann::ordered_json::array();
+  int passed_ = 0, failed_ = 0;
+  bool failed_write_ = false;
+};
+
+// JUnit XML: one test suite for the run, one test case per command, a
+// failure for every exit code but EXIT_OK, the command's text as
+// system-out. Written whole by finish().
+class JunitWriter final : public CommandCollector {
+ public:
+  explicit JunitWriter(const RunInfo& info) : info_(info) {}
+  // A test case that is no command (a rule of an expectation file).
+  void add_case(const std::string& name, double seconds, bool passed, const std::string& failure_type,
+                const std::string& failure_text, const std::string& output);
+  bool finish(FILE* out) const;
+  int tests() const { return static_cast<int>(cases_.size()); }
+
+ private:
+  struct Case {
+    std::string name;
+    double seconds;
+    bool passed;
+    std::string failure_type, failure_text, output;
+  };
+  void finished(const CollectedCommand& command) override;
+
+  RunInfo info_;
+  std::vector<Case> cases_;
+};
+
+// The JSON value of text from the machine: a string, with every byte that
+// is not UTF-8 replaced by U+FFFD when written.
+nlohmann::ordered_json message_json(int type, const std::string& text);
+nlohmann::ordered_json run_json(const RunInfo& info);
+// Dumps one object as a line, bytes that are not UTF-8 replaced.
+std::string json_line(const nlohmann::ordered_json& object);
+
+}  // namespace records
