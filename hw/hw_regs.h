@@ -140,6 +140,8 @@ class cmn_hw_regs_t {
   virtual uint32_t isr_offset() const { return 0x20AC; }
   virtual uint32_t esr_offset() const { return 0x20B8; }
   virtual uint32_t dma_fadd_offset() const { return 0x20D0; }
+  // The offset of the error table's register that `op` decodes.
+  uint32_t error_reg_offset(decode_op op) const;
   // The display base address register of pipe A (0) or pipe B (non-zero).
   virtual uint32_t surface_addr_offset(int pipe_b) const = 0;
   // The graphics aperture in bytes; false when the host bridge (or the
@@ -247,12 +249,15 @@ struct decode_rows_t {
 };
 decode_rows_t family_decode_rows(family_bit family);
 
-// A register row of a shared dump table: the families that have it.
+// A register row of a shared dump table: the families that have it, and
+// its short name (lower case with underscores, unique within each family
+// that has the row) by which the register commands find it.
 struct reg_row_t {
   uint32_t offset;
   const char* title;
   decode_op decode;
   uint8_t families;
+  const char* name;
 };
 enum class reg_table { plane, port, error };
 const reg_row_t* register_rows(reg_table table, size_t* count);
@@ -264,6 +269,9 @@ const reg_row_t* tv_rows(size_t* count);
 // The DPLL A control and divisor registers of a family id.
 void dpll_a_offsets(int family_id, uint32_t offsets[3]);
 
-// The field layout of get_vgacntrl and get_reg_lvds.
+// The field layout of get_vgacntrl and get_reg_lvds, and the one register
+// each of them prints (decode DECODE_NONE: its fields are those above).
 const bit_field_t* vgacntrl_fields(size_t* count);
 const bit_field_t* lvds_fields(size_t* count);
+const reg_row_t& vgacntrl_row();
+const reg_row_t& lvds_row();

@@ -6,6 +6,7 @@
 
 #include "core/msglog.h"
 #include "core/records.h"
+#include "hw/register_names.h"
 
 namespace {
 
@@ -23,12 +24,6 @@ std::vector<Registered>& registered() {
 // The operations whose single field is followed by an empty line.
 bool blank_after(decode_op op) {
   return op == DECODE_START_ADDR || op == DECODE_STRIDE || op == DECODE_SECOND_EYE_ADDR;
-}
-
-uint32_t field_value(const bit_field_t& f, uint32_t value) {
-  unsigned width = f.high - f.low + 1;
-  uint32_t mask = width >= 32 ? 0xFFFFFFFFu : (1u << width) - 1;
-  return (value >> f.low) & mask;
 }
 
 }  // namespace

@@ -92,7 +92,7 @@ TEST(ReportPage, EveryTextOfTheLogStaysText) {
   LogComparison cmp;
   cmp.family_ids[0] = cmp.family_ids[1] = 2;
   static const bit_field_t field{31, 31, "disp_plane_a_enable"};
-  cmp.changes.push_back({0x70180, log.tables[0].registers[0].title, 0x98000000, 0x18000000, {{&field, 1, 0}}});
+  cmp.changes.push_back({0x70180, log.tables[0].registers[0].title, "plane_a_ctrl", 0x98000000, 0x18000000, {{&field, 1, 0}}});
   for (const std::string& page : {render_report_page(log), render_report_page(log, &other, &cmp)}) {
     // Only the page's own script and style: none from the log.
     EXPECT_EQ(count(page, "<script"), 1u);

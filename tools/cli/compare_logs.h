@@ -22,6 +22,7 @@ struct FieldChange {
 struct RegisterChange {
   uint32_t offset;
   std::string title;
+  std::string name;  // the register's short name
   uint32_t first, second;
   std::vector<FieldChange> fields;  // only the fields that differ
 };

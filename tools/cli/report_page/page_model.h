@@ -45,21 +45,31 @@ struct PageLog {
   std::string path;  // as the user named it
   std::string tool, version;
   std::string family;  // "dov", ...; empty when not known
+  std::string chipset;  // the graphics device's name; empty when not known
+  int device_id = -1, revision = -1;
+  int summary_passed = -1, summary_failed = -1;  // the run's own counts, -1 without them
   std::vector<PageCommand> commands;
   std::vector<PageTable> tables;
 
+  // The run's counts; where it gave none, those of its command blocks.
   unsigned failed() const {
+    if (summary_failed >= 0) return static_cast<unsigned>(summary_failed);
     unsigned n = 0;
     for (const PageCommand& c : commands) n += c.exit_code != 0;
     return n;
   }
-  unsigned passed() const { return static_cast<unsigned>(commands.size()) - failed(); }
+  unsigned passed() const {
+    if (summary_passed >= 0) return static_cast<unsigned>(summary_passed);
+    unsigned n = 0;
+    for (const PageCommand& c : commands) n += c.exit_code == 0;
+    return n;
+  }
   size_t register_count() const {
     size_t n = 0;
     for (const PageTable& t : tables) n += t.registers.size();
     return n;
   }
-  // The first output line of a command, empty when it did not run.
+  // The command of that name, null when the log has none.
   const PageCommand* command(const char* name) const {
     for (const PageCommand& c : commands)
       if (c.name == name) return &c;

@@ -1,5 +1,6 @@
-// The page's view of a log, taken from the log's JSON records (the objects
-// luma_cli --to-json writes, one per command).
+// The page's view of a log, taken from its JSON records: the objects of
+// luma_cli --to-json (and of a run's --json), one "run", one "command" per
+// command, "messages" and a closing "summary".
 #pragma once
 #include <vector>
 
@@ -9,4 +10,4 @@
 
 // Fills `log` (all but its path) from the records; anything a record lacks
 // or holds in another type is left at its default.
-void page_log_from_records(const std::vector<nlohmann::json>& records, PageLog& log);
+void page_log_from_records(const std::vector<nlohmann::ordered_json>& records, PageLog& log);

@@ -111,7 +111,14 @@ void facts(Page& p, const PageLog& log) {
   p.raw("</dd><dt>Chipset</dt><dd>");
   std::string_view chipset = first_line_after(log, "GET_CHIPSET_NAME", "Chipset: ");
   size_t name = chipset.find(", Name: ");
-  if (name != std::string_view::npos)
+  if (!log.chipset.empty()) {
+    p.text(log.chipset);
+    if (log.device_id >= 0) {
+      p.raw(" <span class=\"mono\">(").hex(static_cast<uint32_t>(log.device_id), 4);
+      if (log.revision >= 0) p.raw(", revision ").hex(static_cast<uint32_t>(log.revision));
+      p.raw(")</span>");
+    }
+  } else if (name != std::string_view::npos)
     p.text(chipset.substr(name + 8)).raw(" <span class=\"mono\">(").text(chipset.substr(0, name)).raw(")</span>");
   else
     p.text(chipset.empty() ? "not in the log" : chipset);
