@@ -6,7 +6,7 @@
 
 #include "../compare_logs.h"
 #include "commands/report_log.h"
-#include "log_records.h"
+#include "records/log_records.h"
 #include "oal/files.h"
 #include "page_records.h"
 #include "report_page.h"
@@ -27,7 +27,7 @@ bool read_file(const char* path, std::string& text) {
 // One input: a report log, or the JSON Lines of a run (--json, --to-json).
 struct Input {
   PageLog page;
-  ReportLog capture;
+  std::string text;  // a log's, read again as a capture when compared
   bool is_log = false;
 };
 
@@ -39,27 +39,19 @@ bool load(const char* path, Input& in) {
   }
   std::vector<nlohmann::ordered_json> records;
   if (!text.empty() && text[0] == '{') {
-    size_t start = 0, number = 0;
-    while (start < text.size()) {
-      size_t end = text.find('\n', start);
-      if (end == std::string::npos) end = text.size();
-      ++number;
-      auto record = nlohmann::ordered_json::parse(text.begin() + static_cast<std::ptrdiff_t>(start),
-                                                  text.begin() + static_cast<std::ptrdiff_t>(end), nullptr, false);
-      if (record.is_discarded() || !record.is_object()) {
-        std::printf("ERROR: Line %u of %s is no JSON object\n", static_cast<unsigned>(number), path);
-        return false;
-      }
-      records.push_back(std::move(record));
-      start = end + 1;
+    size_t bad = parse_json_lines(text, records);
+    if (bad) {
+      std::printf("ERROR: Line %u of %s is no JSON object\n", static_cast<unsigned>(bad), path);
+      return false;
     }
   } else {
     in.is_log = true;
-    parse_report_log(text.data(), text.size(), in.capture);
-    if (!report_log_records(path, text, records)) {
-      std::printf("ERROR: Failed to convert %s\n", path);
+    auto add = [&in](const nlohmann::ordered_json& record) { add_page_record(record, in.page); };
+    if (records::convert_report_log(path, add) != records::LogConversion::done) {
+      std::printf("ERROR: Failed to open %s\n", path);
       return false;
     }
+    in.text = std::move(text);
   }
   in.page.path = path;
   page_log_from_records(records, in.page);
@@ -78,8 +70,10 @@ int write_html_report(const char* out_path, const char* log, const char* other_l
       std::printf("ERROR: A comparison is of two report logs\n");
       return kHtmlUnreadable;
     }
+    ReportLog captures[2];
+    for (int i = 0; i < 2; ++i) parse_report_log(inputs[i].text.data(), inputs[i].text.size(), captures[i]);
     LogComparison cmp;
-    if (!compare_captures(inputs[0].capture, inputs[1].capture, cmp)) return kHtmlUnreadable;
+    if (!compare_captures(captures[0], captures[1], cmp)) return kHtmlUnreadable;
     page = render_report_page(inputs[0].page, &inputs[1].page, &cmp);
   } else {
     page = render_report_page(inputs[0].page);

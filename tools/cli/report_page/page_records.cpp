@@ -1,6 +1,8 @@
 #include "page_records.h"
 
+#include <cstdint>
 #include <cstring>
+#include <limits>
 #include <string_view>
 
 #include "hw/register_names.h"
@@ -14,10 +16,28 @@ std::string string_at(const json& o, const char* key) {
   return it != o.end() && it->is_string() ? it->get<std::string>() : std::string();
 }
 
+// A whole number that fits T; the fallback for anything else.
 template <typename T>
 T number_at(const json& o, const char* key, T fallback) {
   auto it = o.find(key);
-  return it != o.end() && it->is_number() ? it->get<T>() : fallback;
+  if (it == o.end()) return fallback;
+  if (it->is_number_unsigned()) {
+    auto v = it->get<uint64_t>();
+    return v <= static_cast<uint64_t>(std::numeric_limits<T>::max()) ? static_cast<T>(v) : fallback;
+  }
+  if (it->is_number_integer()) {
+    auto v = it->get<int64_t>();
+    return v >= static_cast<int64_t>(std::numeric_limits<T>::min()) &&
+                   (v < 0 || static_cast<uint64_t>(v) <= static_cast<uint64_t>(std::numeric_limits<T>::max()))
+               ? static_cast<T>(v)
+               : fallback;
+  }
+  return fallback;
+}
+
+double seconds_at(const json& o, const char* key) {
+  auto it = o.find(key);
+  return it != o.end() && it->is_number() ? it->get<double>() : -1;
 }
 
 const json* array_at(const json& o, const char* key) {
@@ -132,9 +152,24 @@ void add_registers(const json& regs, const std::string& command, PageLog& log) {
 
 }  // namespace
 
-void page_log_from_records(const std::vector<json>& records, PageLog& log) {
-  for (const json& rec : records) {
-    if (!rec.is_object()) continue;
+size_t parse_json_lines(const std::string& text, std::vector<json>& out) {
+  size_t start = 0, number = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    ++number;
+    json record = json::parse(text.begin() + static_cast<std::ptrdiff_t>(start),
+                              text.begin() + static_cast<std::ptrdiff_t>(end), nullptr, false);
+    if (record.is_discarded() || !record.is_object()) return number;
+    out.push_back(std::move(record));
+    start = end + 1;
+  }
+  return 0;
+}
+
+void add_page_record(const json& rec, PageLog& log) {
+  if (!rec.is_object()) return;
+  {
     std::string kind = string_at(rec, "record");
     if (kind == "run") {
       log.tool = string_at(rec, "tool");
@@ -155,7 +190,7 @@ void page_log_from_records(const std::vector<json>& records, PageLog& log) {
           if (a.is_string()) c.args += (c.args.empty() ? "" : " ") + a.get<std::string>();
       c.exit_code = number_at<int>(rec, "exit_code", 0);
       c.exit_name = string_at(rec, "exit_name");
-      c.seconds = number_at<double>(rec, "duration", -1);
+      c.seconds = seconds_at(rec, "duration");
       if (const json* messages = array_at(rec, "messages")) add_lines(*messages, c.name, c.lines);
       if (const json* regs = array_at(rec, "registers")) add_registers(*regs, c.name, log);
       log.commands.push_back(std::move(c));
@@ -164,4 +199,8 @@ void page_log_from_records(const std::vector<json>& records, PageLog& log) {
       log.summary_failed = number_at<int>(rec, "failed", -1);
     }
   }
+}
+
+void page_log_from_records(const std::vector<json>& records, PageLog& log) {
+  for (const json& rec : records) add_page_record(rec, log);
 }
