@@ -19,6 +19,10 @@ constexpr unsigned kDestinations = kToDebugger | kToStdout | kToLogStream;
 FILE* attached_log = nullptr;  // never attached
 
 int write_text(int type, const char* text) {
+  if (records::text_to_listeners_only) {
+    records::message(type, text);
+    return 0;
+  }
   // Colouring the console must not change what the caller's next
   // print_last_error reports.
   DWORD saved_error = oal::GetLastError();

@@ -7,6 +7,7 @@
 namespace records {
 
 int listener_count = 0;
+bool text_to_listeners_only = false;
 
 namespace {
 

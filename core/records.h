@@ -84,6 +84,21 @@ class ScopedListener {
   Listener* listener_;
 };
 
+// While set, writeMsg hands its messages to the listeners only: a
+// conversion whose standard output is its product keeps the text it
+// replays off it.
+extern bool text_to_listeners_only;
+class ScopedTextToListenersOnly {
+ public:
+  ScopedTextToListenersOnly() : saved_(text_to_listeners_only) { text_to_listeners_only = true; }
+  ~ScopedTextToListenersOnly() { text_to_listeners_only = saved_; }
+  ScopedTextToListenersOnly(const ScopedTextToListenersOnly&) = delete;
+  ScopedTextToListenersOnly& operator=(const ScopedTextToListenersOnly&) = delete;
+
+ private:
+  bool saved_;
+};
+
 // The reports; each does nothing without listeners. command_end times the
 // command from the matching command_begin.
 void command_begin(const CommandBegin& begin);

@@ -21,8 +21,11 @@ packages=(cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev)
 missing=()
 # pkg-config builds a program against the installed library in a test.
 packages+=(pkgconf)
-# The report page's tests open it in a real browser, driven from pytest.
-packages+=(chromium python3-pytest)
+# The JSON writer's library; the JUnit and JSON files are read back with
+# real consumers (a JUnit parser, an XML parser, a JSON Schema validator).
+packages+=(nlohmann-json3-dev python3-pytest python3-junitparser python3-lxml python3-jsonschema)
+# The report page's tests open it in a real browser.
+packages+=(chromium)
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done

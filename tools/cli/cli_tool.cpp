@@ -5,6 +5,7 @@
 
 #include "compare_logs.h"
 #include "console/console_tool.h"
+#include "log_to_json.h"
 #include "report_page/html_report.h"
 
 int cli_main(int argc, char** argv) {
@@ -15,6 +16,13 @@ int cli_main(int argc, char** argv) {
       return kCompareUnreadable;
     }
     return compare_report_logs(argv[2], argv[3]);
+  }
+  if (argc >= 2 && std::strcmp(argv[1], "--to-json") == 0) {
+    if (argc != 3) {
+      std::printf("Usage: luma_cli --to-json report.log\n");
+      return kToJsonUnreadable;
+    }
+    return log_to_json(argv[2], stdout);
   }
   if (argc >= 2 && std::strcmp(argv[1], "--html") == 0) {
     if (argc != 4 && argc != 5) {

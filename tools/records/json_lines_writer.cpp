@@ -29,7 +29,13 @@ std::string json_line(const nlohmann::ordered_json& object) {
 
 JsonLinesWriter::JsonLinesWriter(FILE* out, const RunInfo& info) : out_(out) { write(run_json(info)); }
 
+JsonLinesWriter::JsonLinesWriter(Sink sink, const RunInfo& info) : sink_(std::move(sink)) { write(run_json(info)); }
+
 void JsonLinesWriter::write(const json& object) {
+  if (!out_) {
+    if (sink_) sink_(object);
+    return;
+  }
   std::string line = json_line(object);
   if (std::fwrite(line.data(), 1, line.size(), out_) != line.size()) failed_write_ = true;
 }
@@ -87,13 +93,13 @@ void JsonLinesWriter::finished(const CollectedCommand& c) {
   registers_ = json::array();
   dumps_ = json::array();
   // A run cut short still leaves whole lines behind.
-  std::fflush(out_);
+  if (out_) std::fflush(out_);
 }
 
 bool JsonLinesWriter::finish() {
   flush_loose();
   write({{"version", kSchemaVersion}, {"record", "summary"}, {"passed", passed_}, {"failed", failed_}});
-  if (std::fflush(out_) != 0) failed_write_ = true;
+  if (out_ && std::fflush(out_) != 0) failed_write_ = true;
   return !failed_write_;
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -65,8 +66,11 @@ class CommandCollector : public Listener {
 // commands and a closing "summary". Each line is written when it is whole.
 class JsonLinesWriter final : public CommandCollector {
  public:
+  // Each finished object, for a caller that keeps them in memory.
+  using Sink = std::function<void(const nlohmann::ordered_json&)>;
   // Writes the run object at once; `out` stays the caller's.
   JsonLinesWriter(FILE* out, const RunInfo& info);
+  JsonLinesWriter(Sink sink, const RunInfo& info);
   void register_decoded(const Register& reg) override;
   void dump(const Dump& dump) override;
   // Writes the pending text and the summary; false when a write failed.
@@ -78,7 +82,8 @@ class JsonLinesWriter final : public CommandCollector {
   void flush_loose();
   void write(const nlohmann::ordered_json& object);
 
-  FILE* out_;
+  FILE* out_ = nullptr;
+  Sink sink_;
   nlohmann::ordered_json registers_ = nlohmann::ordered_json::array();
   nlohmann::ordered_json dumps_ = nlohmann::ordered_json::array();
   nlohmann::ordered_json loose_ = nlohmann::ordered_json::array();

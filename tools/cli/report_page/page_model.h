@@ -37,7 +37,7 @@ struct PageCommand {
   std::string args;
   int exit_code = 0;
   std::string exit_name;
-  double seconds = -1;  // negative where the log does not say
+  double seconds = -1;  // 0 or less where the run does not say (a stored log)
   std::vector<PageLine> lines;
 };
 
@@ -48,6 +48,8 @@ struct PageLog {
   std::string chipset;  // the graphics device's name; empty when not known
   int device_id = -1, revision = -1;
   int summary_passed = -1, summary_failed = -1;  // the run's own counts, -1 without them
+  bool from_log = false;    // converted from a stored report log
+  std::string replay_exit;  // the exit name of a failed replay of the log's capture
   std::vector<PageCommand> commands;
   std::vector<PageTable> tables;
 

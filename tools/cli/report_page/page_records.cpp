@@ -175,6 +175,7 @@ void add_page_record(const json& rec, PageLog& log) {
       log.tool = string_at(rec, "tool");
       log.version = string_at(rec, "tool_version");
       log.family = string_at(rec, "family");
+      log.from_log = string_at(rec, "mode") == "log";
       auto chipset = rec.find("chipset");
       if (chipset != rec.end() && chipset->is_object()) {
         log.chipset = string_at(*chipset, "name");
@@ -193,8 +194,14 @@ void add_page_record(const json& rec, PageLog& log) {
       c.seconds = seconds_at(rec, "duration");
       if (const json* messages = array_at(rec, "messages")) add_lines(*messages, c.name, c.lines);
       if (const json* regs = array_at(rec, "registers")) add_registers(*regs, c.name, log);
+      // A converted log's replay of its capture is the conversion's own
+      // command, not one of the run's: its registers are the page's.
+      if (log.from_log && string_at(rec, "name") == "parse_qrt") {
+        log.replay_exit = c.exit_code ? c.exit_name : std::string();
+        return;
+      }
       log.commands.push_back(std::move(c));
-    } else if (kind == "summary") {
+    } else if (kind == "summary" && !log.from_log) {
       log.summary_passed = number_at<int>(rec, "passed", -1);
       log.summary_failed = number_at<int>(rec, "failed", -1);
     }

@@ -170,7 +170,7 @@ void commands(Page& p, const PageLog& log, int index, bool two) {
     p.raw("</span><span>");
     exit_badge(p, c);
     p.raw("</span><span class=\"lines\">").num(c.lines.size());
-    if (c.seconds >= 0) {
+    if (c.seconds > 0) {
       char t[32];
       std::snprintf(t, sizeof t, " &middot; %.3f s", c.seconds);
       p.raw(t);
@@ -368,6 +368,8 @@ void registers(Page& p, const PageLog& log, int index, bool two, const ChangeMap
   p.raw("<small>").num(log.register_count()).raw(" decoded from the MMIO capture");
   if (!log.family.empty()) p.raw(" with the ").text(log.family).raw(" family");
   p.raw("</small></h2>");
+  if (!log.replay_exit.empty())
+    p.raw("<p class=\"note\">Decoding the capture ended with ").text(log.replay_exit).raw(".</p>");
   if (log.tables.empty()) p.raw("<p class=\"empty\">The log holds no decoded registers.</p>");
   std::set<std::string> ids;
   for (size_t i = 0; i < log.tables.size(); ++i) {
