@@ -166,6 +166,11 @@ def test_comparison_marks_what_compare_counts(browser, tmp_path):
     assert sorted(marked) == ["0x70008", "0x70180"]
     fields = browser.evaluate("Array.from(document.querySelectorAll('#r0-70180 .f.c')).map(f => f.textContent)")
     assert any("disp_a_pipe_select" in f and "0x0" in f and "0x1" in f for f in fields), fields
+    # The box "only these": the two changed registers alone.
+    browser.evaluate("document.getElementById('only-changed').click()")
+    assert sorted(set(visible_offsets(browser))) == ["0x70008", "0x70180"]
+    browser.evaluate("document.getElementById('only-changed').click()")
+    assert len(visible_offsets(browser)) == browser.evaluate("document.querySelectorAll('.reg').length")
     # A change links to its register.
     href = browser.evaluate("document.querySelector('#comparison .change a').getAttribute('href')")
     assert browser.evaluate("!!document.querySelector(%s)" % json.dumps(href))

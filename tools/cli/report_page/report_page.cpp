@@ -402,7 +402,9 @@ void comparison_card(Page& p, const PageLog& first, const PageLog& second, const
   if (!cmp.same_family()) {
     p.raw("<p class=\"note\">The captures are of two chipset families: <code>").text(first.path).raw("</code> is ");
     p.text(cmp.family_texts[0]).raw(", <code>").text(second.path).raw("</code> is ").text(cmp.family_texts[1]);
-    p.raw("; their registers do not compare.</p></section>");
+    p.raw("; their registers do not compare.</p><p>Each log's registers: <a href=\"#registers0\">");
+    p.text(file_name(first.path)).raw("</a> (").num(first.register_count()).raw("), <a href=\"#registers1\">");
+    p.text(file_name(second.path)).raw("</a> (").num(second.register_count()).raw(").</p></section>");
     return;
   }
   if (cmp.changes.empty()) {
@@ -411,7 +413,9 @@ void comparison_card(Page& p, const PageLog& first, const PageLog& second, const
     return;
   }
   p.raw("<p class=\"count\" id=\"change-count\" data-n=\"").num(cmp.changes.size()).raw("\"><b>").num(cmp.changes.size());
-  p.raw("</b> named registers differ (").text(family_short_name(cmp.family_ids[0])).raw(" family)</p><div class=\"changes\">");
+  p.raw("</b> named registers differ (").text(family_short_name(cmp.family_ids[0])).raw(" family)");
+  p.raw("<label class=\"only\"><input type=\"checkbox\" id=\"only-changed\"> show only these below</label></p>");
+  p.raw("<div class=\"changes\">");
   for (const RegisterChange& c : cmp.changes) {
     p.raw("<div class=\"change\"><a class=\"t\" href=\"#").raw(register_id(0, c.offset)).raw("\">").text(c.title);
     p.raw("</a> <code>").hex(c.offset).raw("</code><br><code><span class=\"old\">").hex(c.first, 8);
@@ -449,8 +453,7 @@ std::string render_report_page(const PageLog& first, const PageLog* second, cons
   if (second) p.raw(" &nbsp;vs&nbsp; ").text(second->path);
   p.raw("</span><span class=\"search\"><input id=\"filter\" type=\"search\" autocomplete=\"off\" spellcheck=\"false\" ");
   p.raw("placeholder=\"Filter registers: name, title or offset\" aria-label=\"Filter registers\">");
-  p.raw("<span id=\"filter-count\"></span></span><nav><a href=\"#summary\">Summary</a>");
-  if (second) p.raw("<a href=\"#comparison\">Comparison</a>");
+  p.raw("<span id=\"filter-count\"></span></span><nav>");
   p.raw("<a href=\"#registers0\">Registers</a><a href=\"#commands0\">Commands</a><a href=\"#system\">System</a>");
   p.raw("<a href=\"#edid\">EDID</a><a href=\"#registry\">Registry</a></nav></header>\n<main>\n");
 
