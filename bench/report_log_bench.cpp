@@ -15,6 +15,7 @@
 #include "commands/report_log.h"
 #include "core/msglog.h"
 #include "html_report.h"
+#include "records/log_records.h"
 
 namespace {
 
@@ -68,6 +69,13 @@ void BM_ParseQrt(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_ParseQrt)->Unit(benchmark::kMillisecond);
+
+// The records of the log alone, as --to-json makes them: what the page is
+// built from.
+void BM_LogRecords(benchmark::State& state) {
+  for (auto _ : state) records::convert_report_log(kLog.c_str(), [](const nlohmann::ordered_json&) {});
+}
+BENCHMARK(BM_LogRecords)->Unit(benchmark::kMillisecond);
 
 // Processor seconds per run of `work`, the median of a few batches.
 template <typename Work>

@@ -60,18 +60,22 @@ PageLog hostile_log() {
   c.args = evil;
   c.exit_code = 5;
   c.exit_name = evil;
-  c.lines = {{4, "\tMonitor Name = " + evil}, {1, "ERROR: " + evil}};
+  c.add_line(4, "\tMonitor Name = " + evil);
+  c.add_line(1, "ERROR: " + evil);
   log.commands.push_back(c);
+  c = PageCommand();
   c.name = "GET_REG_INFO";
-  c.exit_code = 0;
-  c.lines = {{4, "HKLM\\" + evil}, {4, "VALUE NAME                  DATA"}, {4, "Name                        " + evil},
-             {4, evil + "           : " + evil}};
+  for (const std::string& l : {"HKLM\\" + evil, std::string("VALUE NAME                  DATA"),
+                               "Name                        " + evil, evil + "           : " + evil})
+    c.add_line(4, l);
   log.commands.push_back(c);
+  c = PageCommand();
   c.name = "GET_ALL_SOFTWARE";
-  c.lines = {{4, evil}};
+  c.add_line(4, evil);
   log.commands.push_back(c);
+  c = PageCommand();
   c.name = "GET_CHIPSET_NAME";
-  c.lines = {{4, "Chipset: 0x2B02, Revision: 0x2, Name: " + evil}};
+  c.add_line(4, "Chipset: 0x2B02, Revision: 0x2, Name: " + evil);
   log.commands.push_back(c);
   PageTable t;
   t.command = evil;

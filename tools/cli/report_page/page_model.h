@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct PageField {
@@ -27,18 +28,52 @@ struct PageTable {
   std::vector<PageRegister> registers;
 };
 
-struct PageLine {
-  int type = 4;  // the message type: 1 error, 2 warning, 3 success, else plain
-  std::string text;
-};
-
 struct PageCommand {
   std::string name;  // upper case, as the log names it
   std::string args;
   int exit_code = 0;
   std::string exit_name;
   double seconds = -1;  // 0 or less where the run does not say (a stored log)
-  std::vector<PageLine> lines;
+
+  // The output lines, kept in one buffer: a dump's 40,000 lines are not
+  // 40,000 strings.
+  size_t line_count() const { return ends_.size(); }
+  std::string_view line(size_t i) const {
+    size_t start = i ? ends_[i - 1] : 0;
+    return std::string_view(text_).substr(start, ends_[i] - 1 - start);
+  }
+  // The message type: 1 error, 2 warning, 3 success, else plain.
+  int type(size_t i) const { return types_[i]; }
+  // `text` holds no line feed.
+  void add_line(int type, std::string_view text) {
+    text_.append(text.data(), text.size());
+    text_ += '\n';
+    ends_.push_back(text_.size());
+    types_.push_back(static_cast<unsigned char>(type >= 1 && type <= 3 ? type : 4));
+  }
+  void reserve(size_t bytes, size_t lines) {
+    text_.reserve(bytes);
+    ends_.reserve(lines);
+    types_.reserve(lines);
+  }
+  // Drops the blank lines at the end.
+  void trim_blank_end() {
+    while (!ends_.empty() && line(ends_.size() - 1).empty()) {
+      ends_.pop_back();
+      types_.pop_back();
+      text_.resize(ends_.empty() ? 0 : ends_.back());
+    }
+  }
+  // Lines [first, last) as one text, each ended by a line feed.
+  std::string_view lines_text(size_t first, size_t last) const {
+    size_t start = first ? ends_[first - 1] : 0;
+    return std::string_view(text_).substr(start, (last ? ends_[last - 1] : 0) - start);
+  }
+
+ private:
+  std::string text_;
+  std::vector<size_t> ends_;
+  std::vector<unsigned char> types_;
 };
 
 struct PageLog {

@@ -105,23 +105,27 @@ bool frame_line(std::string_view text, const std::string& upper_name) {
 }
 
 // A command's messages as lines: a message may hold several.
-void add_lines(const json& messages, const std::string& upper_name, std::vector<PageLine>& lines) {
+void add_lines(const json& messages, PageCommand& c) {
+  size_t bytes = 0;
+  for (const json& m : messages)
+    if (m.is_object() && m.contains("text") && m["text"].is_string()) bytes += m["text"].get_ref<const std::string&>().size() + 1;
+  c.reserve(bytes, messages.size());
   for (const json& m : messages) {
     if (!m.is_object()) continue;
     int type = number_at<int>(m, "type", 4);
     auto text = m.find("text");
     if (text == m.end() || !text->is_string()) continue;
     const std::string& t = text->get_ref<const std::string&>();
-    if (frame_line(t, upper_name)) continue;
+    if (frame_line(t, c.name)) continue;
     size_t start = 0;
     for (;;) {
       size_t nl = t.find('\n', start);
-      lines.push_back({type, t.substr(start, nl == std::string::npos ? std::string::npos : nl - start)});
+      c.add_line(type, std::string_view(t).substr(start, nl == std::string::npos ? std::string::npos : nl - start));
       if (nl == std::string::npos) break;
       start = nl + 1;
     }
   }
-  while (!lines.empty() && lines.back().text.empty()) lines.pop_back();
+  c.trim_blank_end();
 }
 
 // Registers in the order decoded, a new table wherever the dump that
@@ -192,7 +196,7 @@ void add_page_record(const json& rec, PageLog& log) {
       c.exit_code = number_at<int>(rec, "exit_code", 0);
       c.exit_name = string_at(rec, "exit_name");
       c.seconds = seconds_at(rec, "duration");
-      if (const json* messages = array_at(rec, "messages")) add_lines(*messages, c.name, c.lines);
+      if (const json* messages = array_at(rec, "messages")) add_lines(*messages, c);
       if (const json* regs = array_at(rec, "registers")) add_registers(*regs, c.name, log);
       // A converted log's replay of its capture is the conversion's own
       // command, not one of the run's: its registers are the page's.

@@ -85,8 +85,8 @@ bool starts_with(std::string_view s, std::string_view p) { return s.substr(0, p.
 std::string_view first_line_after(const PageLog& log, const char* command, std::string_view prefix) {
   const PageCommand* c = log.command(command);
   if (!c) return {};
-  for (const PageLine& l : c->lines)
-    if (starts_with(l.text, prefix)) return std::string_view(l.text).substr(prefix.size());
+  for (size_t i = 0; i < c->line_count(); ++i)
+    if (starts_with(c->line(i), prefix)) return c->line(i).substr(prefix.size());
   return {};
 }
 
@@ -134,14 +134,20 @@ void facts(Page& p, const PageLog& log) {
 }
 
 // A command's output lines, coloured by message type.
-void output_lines(Page& p, const std::vector<PageLine>& lines) {
+void output_lines(Page& p, const PageCommand& c) {
   p.raw("<pre>");
-  for (const PageLine& l : lines) {
-    bool marked = l.type >= 1 && l.type <= 3;
-    if (marked) p.raw("<span class=\"m").num(static_cast<unsigned>(l.type)).raw("\">");
-    p.text(l.text);
-    if (marked) p.raw("</span>");
-    p.raw("\n");
+  // Runs of plain lines go out in one piece.
+  size_t n = c.line_count();
+  for (size_t i = 0; i < n;) {
+    size_t j = i;
+    while (j < n && c.type(j) == 4) ++j;
+    if (j > i) {
+      p.text(c.lines_text(i, j));
+      i = j;
+      continue;
+    }
+    p.raw("<span class=\"m").num(static_cast<unsigned>(c.type(i))).raw("\">").text(c.line(i)).raw("</span>\n");
+    ++i;
   }
   p.raw("</pre>");
 }
@@ -169,14 +175,14 @@ void commands(Page& p, const PageLog& log, int index, bool two) {
     if (!c.args.empty()) p.raw(" <code class=\"args\">").text(c.args).raw("</code>");
     p.raw("</span><span>");
     exit_badge(p, c);
-    p.raw("</span><span class=\"lines\">").num(c.lines.size());
+    p.raw("</span><span class=\"lines\">").num(c.line_count());
     if (c.seconds > 0) {
       char t[32];
       std::snprintf(t, sizeof t, " &middot; %.3f s", c.seconds);
       p.raw(t);
     }
     p.raw("</span></summary>");
-    output_lines(p, c.lines);
+    output_lines(p, c);
     p.raw("</details>");
   }
   p.raw("</div>");
@@ -187,13 +193,13 @@ void commands(Page& p, const PageLog& log, int index, bool two) {
 void block_lines(Page& p, const PageCommand& c) {
   if (c.name == "GET_ALL_SOFTWARE") {
     p.raw("<ul class=\"programs\">");
-    for (const PageLine& l : c.lines)
-      if (!trim_right(l.text).empty()) p.raw("<li>").text(l.text).raw("</li>");
+    for (size_t i = 0; i < c.line_count(); ++i)
+      if (!trim_right(c.line(i)).empty()) p.raw("<li>").text(c.line(i)).raw("</li>");
     p.raw("</ul>");
     return;
   }
-  size_t end = c.lines.size();
-  while (end && trim_right(c.lines[end - 1].text).empty()) --end;
+  size_t end = c.line_count();
+  while (end && trim_right(c.line(end - 1)).empty()) --end;
   enum { kNone, kTable, kPre } open = kNone;
   auto close = [&] {
     if (open == kTable) p.raw("</table>");
@@ -204,7 +210,7 @@ void block_lines(Page& p, const PageCommand& c) {
   unsigned keys = 0;  // registry keys: each opens a box of its own
   size_t blanks = 0;  // held back: a block never ends with blank lines
   for (size_t i = 0; i < end; ++i) {
-    const std::string& line = c.lines[i].text;
+    std::string_view line = c.line(i);
     std::string_view label, value;
     if (!edid && starts_with(line, "HK")) {
       close();
@@ -440,8 +446,8 @@ std::string render_report_page(const PageLog& first, const PageLog* second, cons
   std::string out;
   // The page is mostly the logs' own text: reserve about that much.
   size_t lines = 0;
-  for (const PageCommand& c : first.commands) lines += c.lines.size();
-  out.reserve(lines * (second ? 64 : 32) + (1u << 20));
+  for (const PageCommand& c : first.commands) lines += c.line_count();
+  out.reserve(lines * (second ? 56 : 28) + (1u << 20));
   Page p(out);
   p.raw("<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">\n");
   p.raw("<meta http-equiv=\"Content-Security-Policy\" content=\"").raw(report_page_policy()).raw("\">\n");
