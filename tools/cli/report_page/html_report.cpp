@@ -13,17 +13,6 @@
 
 namespace {
 
-bool read_file(const char* path, std::string& text) {
-  FILE* f = oal::fopen(path, "rb");
-  if (!f) return false;
-  char chunk[65536];
-  size_t n;
-  while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) text.append(chunk, n);
-  bool ok = !std::ferror(f);
-  std::fclose(f);
-  return ok;
-}
-
 // One input: a report log, or the JSON Lines of a run (--json, --to-json).
 struct Input {
   PageLog page;
@@ -33,7 +22,7 @@ struct Input {
 
 bool load(const char* path, Input& in) {
   std::string text;
-  if (!read_file(path, text)) {
+  if (!read_whole_file(path, text)) {
     std::printf("ERROR: Failed to open %s\n", path);
     return false;
   }

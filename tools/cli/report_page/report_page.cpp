@@ -48,8 +48,13 @@ class Page {
   }
   Page& num(unsigned long long v) {
     char buf[24];
-    std::snprintf(buf, sizeof buf, "%llu", v);
-    return raw(buf);
+    int n = 0;
+    do {
+      buf[n++] = static_cast<char>('0' + v % 10);
+      v /= 10;
+    } while (v);
+    while (n) out_ += buf[--n];
+    return *this;
   }
 
  private:
