@@ -173,42 +173,40 @@ size_t parse_json_lines(const std::string& text, std::vector<json>& out) {
 
 void add_page_record(const json& rec, PageLog& log) {
   if (!rec.is_object()) return;
-  {
-    std::string kind = string_at(rec, "record");
-    if (kind == "run") {
-      log.tool = string_at(rec, "tool");
-      log.version = string_at(rec, "tool_version");
-      log.family = string_at(rec, "family");
-      log.from_log = string_at(rec, "mode") == "log";
-      auto chipset = rec.find("chipset");
-      if (chipset != rec.end() && chipset->is_object()) {
-        log.chipset = string_at(*chipset, "name");
-        log.device_id = number_at<int>(*chipset, "device_id", -1);
-        log.revision = number_at<int>(*chipset, "revision", -1);
-      }
-    } else if (kind == "command") {
-      PageCommand c;
-      c.name = string_at(rec, "upper");
-      if (c.name.empty()) c.name = upper(string_at(rec, "name"));
-      if (const json* args = array_at(rec, "arguments"))
-        for (const json& a : *args)
-          if (a.is_string()) c.args += (c.args.empty() ? "" : " ") + a.get<std::string>();
-      c.exit_code = number_at<int>(rec, "exit_code", 0);
-      c.exit_name = string_at(rec, "exit_name");
-      c.seconds = seconds_at(rec, "duration");
-      if (const json* messages = array_at(rec, "messages")) add_lines(*messages, c);
-      if (const json* regs = array_at(rec, "registers")) add_registers(*regs, c.name, log);
-      // A converted log's replay of its capture is the conversion's own
-      // command, not one of the run's: its registers are the page's.
-      if (log.from_log && string_at(rec, "name") == "parse_qrt") {
-        log.replay_exit = c.exit_code ? c.exit_name : std::string();
-        return;
-      }
-      log.commands.push_back(std::move(c));
-    } else if (kind == "summary" && !log.from_log) {
-      log.summary_passed = number_at<int>(rec, "passed", -1);
-      log.summary_failed = number_at<int>(rec, "failed", -1);
+  std::string kind = string_at(rec, "record");
+  if (kind == "run") {
+    log.tool = string_at(rec, "tool");
+    log.version = string_at(rec, "tool_version");
+    log.family = string_at(rec, "family");
+    log.from_log = string_at(rec, "mode") == "log";
+    auto chipset = rec.find("chipset");
+    if (chipset != rec.end() && chipset->is_object()) {
+      log.chipset = string_at(*chipset, "name");
+      log.device_id = number_at<int>(*chipset, "device_id", -1);
+      log.revision = number_at<int>(*chipset, "revision", -1);
     }
+  } else if (kind == "command") {
+    PageCommand c;
+    c.name = string_at(rec, "upper");
+    if (c.name.empty()) c.name = upper(string_at(rec, "name"));
+    if (const json* args = array_at(rec, "arguments"))
+      for (const json& a : *args)
+        if (a.is_string()) c.args += (c.args.empty() ? "" : " ") + a.get<std::string>();
+    c.exit_code = number_at<int>(rec, "exit_code", 0);
+    c.exit_name = string_at(rec, "exit_name");
+    c.seconds = seconds_at(rec, "duration");
+    if (const json* messages = array_at(rec, "messages")) add_lines(*messages, c);
+    if (const json* regs = array_at(rec, "registers")) add_registers(*regs, c.name, log);
+    // A converted log's replay of its capture is the conversion's own
+    // command, not one of the run's: its registers are the page's.
+    if (log.from_log && string_at(rec, "name") == "parse_qrt") {
+      log.replay_exit = c.exit_code ? c.exit_name : std::string();
+      return;
+    }
+    log.commands.push_back(std::move(c));
+  } else if (kind == "summary" && !log.from_log) {
+    log.summary_passed = number_at<int>(rec, "passed", -1);
+    log.summary_failed = number_at<int>(rec, "failed", -1);
   }
 }
 
