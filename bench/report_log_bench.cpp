@@ -3,15 +3,19 @@
 // splitting each line into its tokens: quiet (debug volume 0, the
 // reading and decoding alone) and at the usual volume, where the floor
 // also prints the command's own output lines with printf plus fflush. On
-// a file and on /dev/null.
+// a file and on /dev/null. Also luma_cli --html of the same log and the
+// records it is built from.
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
 
 #include "line_floor.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -19,6 +23,8 @@
 #include "commands/report_log.h"
 #include "core/msglog.h"
 #include "floor_report.h"
+#include "html_report.h"
+#include "records/log_records.h"
 
 namespace {
 
@@ -86,6 +92,47 @@ void BM_ReadReportLog(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_ReadReportLog)->Unit(benchmark::kMillisecond);
+
+namespace {
+
+// The records of the log alone, as --to-json makes them: what the page is
+// built from.
+void BM_LogRecords(benchmark::State& state) {
+  for (auto _ : state) records::convert_report_log(kLog.c_str(), [](const nlohmann::ordered_json&) {});
+}
+BENCHMARK(BM_LogRecords)->Unit(benchmark::kMillisecond);
+
+// Processor seconds per run of `work`, the median of a few batches.
+template <typename Work>
+double cpu_seconds_per_run(Work work, int runs) {
+  std::vector<double> batches;
+  for (int b = 0; b < 5; ++b) {
+    std::clock_t start = std::clock();
+    for (int i = 0; i < runs; ++i) work();
+    batches.push_back(static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC / runs);
+  }
+  std::sort(batches.begin(), batches.end());
+  return batches[2];
+}
+
+// luma_cli --html of the log: its records, the page, the file. The
+// counter x_floor is its processor time over the floor's, measured here.
+void BM_HtmlReportPage(benchmark::State& state) {
+  std::string out = (std::filesystem::temp_directory_path() / "report_log_bench.html").string();
+  if (write_html_report(out.c_str(), kLog.c_str(), nullptr) != kHtmlWritten) {
+    state.SkipWithError("the page was not written");
+    return;
+  }
+  for (auto _ : state) benchmark::DoNotOptimize(write_html_report(out.c_str(), kLog.c_str(), nullptr));
+  double page = cpu_seconds_per_run([&] { write_html_report(out.c_str(), kLog.c_str(), nullptr); }, 4);
+  double floor = cpu_seconds_per_run(lines_and_tokens, 16);
+  state.counters["x_floor"] = page / floor;
+  state.counters["page_MB"] = static_cast<double>(std::filesystem::file_size(out)) / 1e6;
+  std::filesystem::remove(out);
+}
+BENCHMARK(BM_HtmlReportPage)->Unit(benchmark::kMillisecond);
+
+}  // namespace
 
 int main(int argc, char** argv) {
   if (!lines_and_tokens()) {

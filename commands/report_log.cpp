@@ -147,16 +147,21 @@ void parse_report_log(const char* text, size_t size, ReportLog& log) {
   }
 }
 
-bool read_report_log(const char* path, ReportLog& log) {
+bool read_whole_file(const char* path, std::string& text) {
   FILE* f = path ? oal::fopen(path, "rb") : nullptr;
   if (!f) return false;
-  std::string text;
   char chunk[65536];
   size_t n;
   while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) text.append(chunk, n);
   bool ok = !std::ferror(f);
   std::fclose(f);
-  if (ok) parse_report_log(text.data(), text.size(), log);
   return ok;
+}
+
+bool read_report_log(const char* path, ReportLog& log) {
+  std::string text;
+  if (!read_whole_file(path, text)) return false;
+  parse_report_log(text.data(), text.size(), log);
+  return true;
 }
 

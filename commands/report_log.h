@@ -40,5 +40,7 @@ struct ReportLog {
 
 // Parses the text of a log (LF or CR LF line ends).
 void parse_report_log(const char* text, size_t size, ReportLog& log);
+// Appends the bytes of a file to `text`; false when it cannot be read.
+bool read_whole_file(const char* path, std::string& text);
 // Reads and parses the file; false when it cannot be read.
 bool read_report_log(const char* path, ReportLog& log);

@@ -28,6 +28,8 @@ packages+=(pkgconf)
 # files and the register map are read back with real consumers (a JUnit
 # parser, an XML parser, a JSON Schema validator) under pytest.
 packages+=(nlohmann-json3-dev python3-pytest python3-junitparser python3-lxml python3-jsonschema)
+# The report page's tests open it in a real browser.
+packages+=(chromium)
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done

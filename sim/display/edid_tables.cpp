@@ -2,6 +2,7 @@
 // flat panel (detailed timing, serial, name, range limits) and an analog
 // CRT (established and standard timings). The checksum byte is computed.
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "lumagraph_driver.h"
@@ -53,8 +54,16 @@ const uint8_t kAnalogCrt[127] = {
     0x00,
 };
 
-std::vector<uint8_t> with_checksum(const uint8_t (&bytes)[127]) {
+// The flat panel's monitor name descriptor: 13 bytes of text from here.
+constexpr size_t kPanelNameAt = 95;
+
+std::vector<uint8_t> with_checksum(const uint8_t (&bytes)[127], const std::string& name = {}) {
   std::vector<uint8_t> block(bytes, bytes + 127);
+  if (!name.empty()) {
+    // As a monitor writes a shorter name: a line feed, then blanks.
+    for (size_t i = 0; i < kMonitorNameMax; ++i)
+      block[kPanelNameAt + i] = i < name.size() ? static_cast<uint8_t>(name[i]) : i == name.size() ? 0x0A : 0x20;
+  }
   uint8_t sum = 0;
   for (uint8_t b : block) sum = static_cast<uint8_t>(sum + b);
   block.push_back(static_cast<uint8_t>(0x100 - sum));
@@ -63,11 +72,11 @@ std::vector<uint8_t> with_checksum(const uint8_t (&bytes)[127]) {
 
 }  // namespace
 
-std::vector<uint8_t> port_edid(uint32_t port) {
+std::vector<uint8_t> port_edid(uint32_t port, const std::string& panel_name) {
   switch (port) {
     case 4:  // LVDS
     case 8:  // EDP
-      return with_checksum(kFlatPanel);
+      return with_checksum(kFlatPanel, panel_name.substr(0, kMonitorNameMax));
     case 5:  // ANALOG
       return with_checksum(kAnalogCrt);
     default:

@@ -161,6 +161,14 @@ bool parse_config(const std::map<std::string, std::string>& keys, const std::str
                   DriverConfig& config, std::string& error) {
   config = default_config();
   for (const auto& [key, value] : keys) {
+    if (key == "monitor_name") {
+      if (value.size() > kMonitorNameMax) {
+        error = "[lumagraph] monitor_name holds at most 13 characters";
+        return false;
+      }
+      config.monitor_name = value;
+      continue;
+    }
     std::vector<uint32_t> list;
     if (!parse_list(value, list)) {
       error = "[lumagraph] " + key + " must be a list of numbers";
@@ -184,7 +192,7 @@ bool parse_config(const std::map<std::string, std::string>& keys, const std::str
     } else if (key == "crc_frames" && list.size() == 1) {
       config.crc_frames = list[0];
     } else {
-      error = "[lumagraph] has no key '" + key + "' (ports, dcs, dc, no_enable, signature, crc_frames)";
+      error = "[lumagraph] has no key '" + key + "' (ports, dcs, dc, no_enable, signature, crc_frames, monitor_name)";
       return false;
     }
   }
@@ -392,7 +400,7 @@ int Driver::escape(int32_t code, int32_t in_size, const void* in, int32_t out_si
         for (const auto& m : port_modes(port))
           if (m.width == hm.width && m.height == hm.height && m.interlaced) put32(out, 552, 0x80000000u);
       }
-      put32(out, 16, port_edid(port).empty() ? 0 : 1);
+      put32(out, 16, port_edid(port, config_.monitor_name).empty() ? 0 : 1);
       put32(out, 20, number("enable." + std::to_string(port), active ? 1 : 0));
       put32(out, 24, active && (dc & 0xF) == 2 && ((dc >> 4) & 0xF) == port ? 1 : 0);
       put_text(out, 28, 256, port <= 8 ? kPortDriverNames[port] : "", terminate);
@@ -452,7 +460,7 @@ int Driver::escape(int32_t code, int32_t in_size, const void* in, int32_t out_si
     case GET_EDID_INFO: {
       if (!need(4, 128)) return kRefused;
       uint32_t port = get32(in, 0);
-      auto edid = port_edid(port);
+      auto edid = port_edid(port, config_.monitor_name);
       if (!connected(port) || edid.empty()) return kRefused;
       std::memcpy(out, edid.data(), 128);
       return kAnswered;

@@ -51,11 +51,14 @@ struct DriverConfig {
   // reply holds at most 999 CRCs, whatever the count says.
   uint32_t crc_frames = 60;
   std::string product = "Lumagraph Graphics Driver";
+  // The name the flat panel's EDID gives (its monitor name descriptor);
+  // empty for the built-in one.
+  std::string monitor_name;
   Quirk quirk = Quirk::None;
 };
 
 // Reads a configuration from the profile's [lumagraph] keys (ports, dcs,
-// dc, no_enable, signature, crc_frames, product) and a quirk name; false with `error`.
+// dc, no_enable, signature, crc_frames, product, monitor_name) and a quirk name; false with `error`.
 bool parse_config(const std::map<std::string, std::string>& keys, const std::string& quirk,
                   DriverConfig& config, std::string& error);
 DriverConfig default_config();
@@ -66,8 +69,10 @@ struct ModeEntry {
 };
 // The modes the driver offers on a port.
 std::vector<ModeEntry> port_modes(uint32_t port);
-// The EDID base block of the monitor on a port; empty when none.
-std::vector<uint8_t> port_edid(uint32_t port);
+// The EDID base block of the monitor on a port; empty when none. A
+// `panel_name` (at most kMonitorNameMax bytes) replaces the flat panel's name.
+constexpr size_t kMonitorNameMax = 13;
+std::vector<uint8_t> port_edid(uint32_t port, const std::string& panel_name = {});
 
 class Driver {
  public:

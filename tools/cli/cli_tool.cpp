@@ -10,6 +10,7 @@
 #include "console/console_tool.h"
 #include "log_to_json.h"
 #include "register_map_json.h"
+#include "report_page/html_report.h"
 
 namespace {
 
@@ -49,6 +50,13 @@ int cli_main(int argc, char** argv) {
       return kToJsonUnreadable;
     }
     return log_to_json(argv[2], stdout);
+  }
+  if (argc >= 2 && std::strcmp(argv[1], "--html") == 0) {
+    if (argc != 4 && argc != 5) {
+      std::printf("Usage: luma_cli --html page.html report.log [other.log]\n");
+      return kHtmlUnreadable;
+    }
+    return write_html_report(argv[2], argv[3], argc == 5 ? argv[4] : nullptr);
   }
   return console_main({"LUMA_CLI", "luma_cli.log", cli_commands()}, argc, argv);
 }

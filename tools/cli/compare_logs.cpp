@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <set>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "commands/report_log.h"
@@ -25,36 +24,26 @@ std::string family_text(const ReportLog& log) {
 
 }  // namespace
 
-int compare_report_logs(const char* first_path, const char* second_path) {
-  ReportLog logs[2];
-  const char* paths[2] = {first_path, second_path};
-  for (int i = 0; i < 2; ++i) {
-    if (!read_report_log(paths[i], logs[i])) {
-      std::printf("ERROR: Failed to open %s\n", paths[i]);
-      return kCompareUnreadable;
-    }
-    if (logs[i].long_line)
-      std::printf("WARNING: Line %zu of %s is longer than %zu characters: the log is read up to the line before it\n",
-                  logs[i].long_line, paths[i], kReportLineMax);
-    if (!logs[i].bytes_placed) std::printf("WARNING: %s holds no captured registers\n", paths[i]);
-  }
+std::string bits_label(const bit_field_t& f) {
+  char label[16];
+  format_bits_label(label, sizeof label, f);
+  return label;
+}
+
+bool compare_captures(const ReportLog& first, const ReportLog& second, LogComparison& out) {
+  const ReportLog* logs[2] = {&first, &second};
   // A log without a chipset line takes the other's family; with neither, ava.
-  int family_ids[2];
   for (int i = 0; i < 2; ++i) {
-    const ReportLog& own = logs[i].has_device_id ? logs[i] : logs[1 - i];
-    family_ids[i] = own.has_device_id ? family_id_of_device(own.device_id) : 1;
+    const ReportLog& own = logs[i]->has_device_id ? *logs[i] : *logs[1 - i];
+    out.family_ids[i] = own.has_device_id ? family_id_of_device(own.device_id) : 1;
+    out.family_texts[i] = family_text(*logs[i]);
   }
-  if (family_ids[0] != family_ids[1]) {
-    std::printf("The captures are of two chipset families: %s is %s, %s is %s; their registers do not compare\n",
-                first_path, family_text(logs[0]).c_str(), second_path, family_text(logs[1]).c_str());
-    return kCompareDiffer;
-  }
-  const RegisterMap* map = RegisterMap::of_family(family_ids[0]);
-  if (!map) return kCompareUnreadable;
-  std::printf("Comparing %s with %s (%s family)\n", first_path, second_path, family_short_name(family_ids[0]));
+  out.changes.clear();
+  if (!out.same_family()) return true;
+  const RegisterMap* map = RegisterMap::of_family(out.family_ids[0]);
+  if (!map) return false;
   CapturedMmio mmio[2];
-  for (int i = 0; i < 2; ++i) logs[i].fill(mmio[i]);
-  unsigned differing = 0;
+  for (int i = 0; i < 2; ++i) logs[i]->fill(mmio[i]);
   // Each offset once, under the first register the dumps name there, the
   // error, port and plane tables first.
   std::vector<const named_reg_t*> order;
@@ -68,20 +57,46 @@ int compare_report_logs(const char* first_path, const char* second_path) {
     uint32_t a = 0, b = 0;
     if (!seen.insert(r.offset).second) continue;
     if (!mmio[0].read32(r.offset, &a) || !mmio[1].read32(r.offset, &b) || a == b) continue;
-    ++differing;
-    std::printf("%-35s [0x%-6X] : 0x%08X -> 0x%08X\n", r.title, r.offset, a, b);
+    RegisterChange change{r.offset, r.title, r.name, a, b, {}};
     for (size_t i = 0; i < r.field_count; ++i) {
-      const bit_field_t& f = r.fields[i];
-      if (field_value(f, a) == field_value(f, b)) continue;
-      char line[160];
-      format_field_change(line, sizeof line, f, a, b);
-      std::printf("%s\n", line);
+      uint32_t fa = field_value(r.fields[i], a), fb = field_value(r.fields[i], b);
+      if (fa != fb) change.fields.push_back({&r.fields[i], fa, fb});
     }
+    out.changes.push_back(std::move(change));
   }
-  if (!differing) {
+  return true;
+}
+
+int compare_report_logs(const char* first_path, const char* second_path) {
+  ReportLog logs[2];
+  const char* paths[2] = {first_path, second_path};
+  for (int i = 0; i < 2; ++i) {
+    if (!read_report_log(paths[i], logs[i])) {
+      std::printf("ERROR: Failed to open %s\n", paths[i]);
+      return kCompareUnreadable;
+    }
+    if (logs[i].long_line)
+      std::printf("WARNING: Line %zu of %s is longer than %zu characters: the log is read up to the line before it\n",
+                  logs[i].long_line, paths[i], kReportLineMax);
+    if (!logs[i].bytes_placed) std::printf("WARNING: %s holds no captured registers\n", paths[i]);
+  }
+  LogComparison cmp;
+  if (!compare_captures(logs[0], logs[1], cmp)) return kCompareUnreadable;
+  if (!cmp.same_family()) {
+    std::printf("The captures are of two chipset families: %s is %s, %s is %s; their registers do not compare\n",
+                first_path, cmp.family_texts[0].c_str(), second_path, cmp.family_texts[1].c_str());
+    return kCompareDiffer;
+  }
+  std::printf("Comparing %s with %s (%s family)\n", first_path, second_path, family_short_name(cmp.family_ids[0]));
+  for (const RegisterChange& r : cmp.changes) {
+    std::printf("%-35s [0x%-6X] : 0x%08X -> 0x%08X\n", r.title.c_str(), r.offset, r.first, r.second);
+    for (const FieldChange& f : r.fields)
+      std::printf("    %-7s %-40s: 0x%X -> 0x%X\n", bits_label(*f.field).c_str(), f.field->name, f.first, f.second);
+  }
+  if (cmp.changes.empty()) {
     std::printf("The captures agree on every named register\n");
     return kCompareSame;
   }
-  std::printf("%u named registers differ\n", differing);
+  std::printf("%u named registers differ\n", static_cast<unsigned>(cmp.changes.size()));
   return kCompareDiffer;
 }
