@@ -91,6 +91,19 @@ LUMA_API int writePassFail(const char* label, int result);
 LUMA_API int32_t strprefix(const char* text, const char* prefix);
 #if !defined(LUMA_UI_ONLY)
 LUMA_API uint32_t opal_set_debug_volume(uint32_t level);
+
+/* A caller's receiver of every message the library writes: its type and
+   its text as printed, without the line end. Called on the writing thread,
+   before the message's standard-output line. */
+typedef void (*opal_message_listener_t)(int type, const char* text, void* context);
+/* Flag of opal_set_message_listener: the listener receives the messages
+   instead of standard output (the debugger output still gets them). */
+#define OPAL_LISTENER_ONLY 1u
+/* Attaches `listener` with `context` (a null listener detaches it); one
+   listener at a time, a second call replaces the first. Returns 0, or 5
+   for an unknown flag. */
+LUMA_API opal_exit_t opal_set_message_listener(opal_message_listener_t listener, void* context,
+                                               uint32_t flags);
 #endif
 
 /* Session and exit codes */
