@@ -380,6 +380,15 @@ class Session:
     def config_id(self, value):
         self._call("opal_set_config_id", value)
 
+    # -- registers by name -------------------------------------------------
+    @property
+    def registers(self):
+        """The chipset family's registers by name, read from and written to the machine (see Registers)."""
+        if self._registers is None:
+            from .registers import Registers
+            self._registers = Registers(self._li, live=True)
+        return self._registers
+
     # -- MMIO ----------------------------------------------------------------
     def read_mmio(self, offset, width=32):
         """One MMIO register of the graphics device (width 8, 16 or 32)."""

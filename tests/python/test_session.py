@@ -151,13 +151,12 @@ def test_no_driver_is_left_after_an_exception_in_the_with_block(machine):
     assert driver_left_behind(machine.state) == []
 
 
-def test_a_session_that_fails_to_open_removes_the_driver_it_installed(machine, tmp_path, library_dir):
+def test_a_session_that_fails_to_open_removes_the_driver_it_installed(machine, tmp_path):
     # The simulation library is found and its boot fails after the driver
     # was installed: opening fails with 6 and leaves nothing behind.
     profile = tmp_path / "bootfail.profile"
     profile.write_text("base = dov\n[faults]\nbootup_sequence = fail\n")
-    simlib = os.path.join(os.path.dirname(library_dir.rstrip("/")), "simlib")
-    os.environ["LD_LIBRARY_PATH"] = simlib
+    os.environ["LD_LIBRARY_PATH"] = os.environ["LUMA_SIMLIB_DIR"]
     try:
         got = machine("""
             try:
