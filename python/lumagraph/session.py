@@ -1,7 +1,7 @@
 """A session of lumainfo on this machine: what the driver and the hardware report, and changing it."""
 import ctypes
 from ctypes import POINTER, byref, c_char_p, c_uint32, c_uint8
-from dataclasses import dataclass
+from dataclasses import dataclass, field, make_dataclass
 from typing import List, Optional, Tuple
 
 from . import _records as R
@@ -17,56 +17,47 @@ APPLY_PRIMARY, APPLY_SECONDARY = 1, 2
 ALL_SCREENS = 255
 MODE_INTERLACED = 0x80000000
 REG_SZ, REG_DWORD = 1, 4
+OVERLAY_WRITE = 0x10
 
 
-@dataclass(frozen=True)
-class Version:
-    major: int
-    minor: int
-    build: int
+def _record_class(record, name, doc, omit=(), defaults=None, namespace=None):
+    """A frozen dataclass of `record`'s fields (texts as str), so each record's fields are written once."""
+    kinds, spec = [], []
+    for field_name, ctype in record._fields_:
+        if field_name in omit:
+            continue
+        is_text = issubclass(ctype, ctypes.Array) and ctype._type_ is ctypes.c_char
+        kinds.append((field_name, is_text))
+        kind = str if is_text else int
+        spec.append((field_name, kind, field(default=defaults[field_name]))
+                    if defaults and field_name in defaults else (field_name, kind))
+    cls = make_dataclass(name, spec, frozen=True, namespace=dict(namespace or {}, __doc__=doc))
+    cls.__module__ = __name__
+    cls._kinds = kinds
+    return cls
 
 
-@dataclass(frozen=True)
-class Chipset:
-    device_id: int
-    revision: int
-    name: str
+def _from_record(cls, record):
+    return cls(*[text(getattr(record, name)) if is_text else getattr(record, name) for name, is_text in cls._kinds])
 
 
-@dataclass(frozen=True)
-class Mode:
-    """A mode as the driver lists it; a request needs only width, height and refresh."""
-    width: int
-    height: int
-    refresh: int
-    flags: int = 0
-
-    @property
-    def interlaced(self):
-        return bool(self.flags & MODE_INTERLACED)
+Version = _record_class(R.opal_lib_version_t, "Version", "The library's version.")
+Chipset = _record_class(R.opal_chipset_info_t, "Chipset", "The graphics device's PCI id, revision and name.")
+Mode = _record_class(R.opal_mode_t, "Mode", "A mode as the driver lists it; a request needs only width, height and "
+                     "refresh.", omit=("driver_data", "driver_data2"), defaults={"flags": 0},
+                     namespace={"interlaced": property(lambda self: bool(self.flags & MODE_INTERLACED))})
+PortInfo = _record_class(R.opal_port_info_t, "PortInfo", "What the driver reports about one port.")
+DriverInfo = _record_class(R.opal_driver_info_t, "DriverInfo", "The driver's identity.")
+Attribute = _record_class(R.opal_port_attribute_t, "Attribute", "A port attribute, or one entry of a list "
+                          "attribute (for a list, `min` counts the entries that follow).")
+OverlayParams = _record_class(R.opal_overlay_params_t, "OverlayParams", "The overlay's colour parameters.",
+                              omit=("reserved",))
 
 
 @dataclass(frozen=True)
 class DisplayConfig:
     dc: int
     name: str
-
-
-@dataclass(frozen=True)
-class PortInfo:
-    width: int
-    height: int
-    depth: int
-    refresh: int
-    edid: int
-    enable: int
-    timing_owner: int
-    pd_name: str
-    user_alias: str
-    pd_version: int
-    pd_type: int
-    display: int
-    mode_flags: int
 
 
 @dataclass(frozen=True)
@@ -84,44 +75,10 @@ class Rotation:
     flip: int
 
 
-@dataclass(frozen=True)
-class DriverInfo:
-    product_name: str
-    second_text: str
-    major: int
-    minor: int
-    build: int
-    build_date: str
-    signature: int
-
-
-@dataclass(frozen=True)
-class Attribute:
-    """A port attribute, or one entry of a list attribute (for a list, `min` counts the entries that follow)."""
-    id: int
-    type: int
-    name: str
-    flags: int
-    default_value: int
-    current_value: int
-    min: int
-    max: int
-    driver_data: int
-
-
-@dataclass(frozen=True)
-class OverlayParams:
-    mask: int
-    gamma: int
-    brightness: int
-    contrast: int
-    saturation: int
-
-
-def _port_info(record):
-    return PortInfo(record.width, record.height, record.depth, record.refresh, record.edid, record.enable,
-                    record.timing_owner, text(record.pd_name), text(record.user_alias), record.pd_version,
-                    record.pd_type, record.display, record.mode_flags)
+def _to_fields(value):
+    """A record dataclass's fields as the C record takes them (texts encoded)."""
+    return {name: encode(getattr(value, name), name) if is_text else getattr(value, name)
+            for name, is_text in type(value)._kinds}
 
 
 def _mode_request(mode):
@@ -221,7 +178,7 @@ class Session:
     def lib_version(self):
         record = R.opal_lib_version_t()
         self._call("opal_get_lib_version", byref(record))
-        return Version(record.major, record.minor, record.build)
+        return _from_record(Version, record)
 
     @property
     def os_name(self):
@@ -235,14 +192,13 @@ class Session:
         """The graphics device's id, revision and name (needs the register access driver)."""
         record = R.opal_chipset_info_t()
         self._call("opal_get_chipset_name", byref(record))
-        return Chipset(record.device_id, record.revision, text(record.name))
+        return _from_record(Chipset, record)
 
     @property
     def driver_info(self):
         record = R.opal_driver_info_t()
         self._call("opal_get_driver_info", byref(record))
-        return DriverInfo(text(record.product_name), text(record.second_text), record.major, record.minor,
-                          record.build, text(record.build_date), record.signature)
+        return _from_record(DriverInfo, record)
 
     def wait(self, seconds):
         self._call("opal_wait", seconds)
@@ -274,7 +230,7 @@ class Session:
         table, count = POINTER(R.opal_mode_t)(), c_uint32()
         try:
             self._call("opal_get_mode_list", dc, display, byref(table), byref(count))
-            return [Mode(m.width, m.height, m.refresh, m.flags) for m in table[:count.value]]
+            return [_from_record(Mode, m) for m in table[:count.value]]
         finally:
             self._li.lib.opal_free_mode_list(table)
 
@@ -298,7 +254,7 @@ class Session:
     def port_info(self, port):
         record = R.opal_port_info_t()
         self._call("opal_get_port_info", port, byref(record))
-        return _port_info(record)
+        return _from_record(PortInfo, record)
 
     def rotation(self, port):
         flip, rotation = c_uint32(), c_uint32()
@@ -315,7 +271,7 @@ class Session:
         try:
             self._call("opal_get_disp_port_mapping", byref(table), byref(count))
             return [Screen(e.absolute_display, e.relative_display, bool(e.is_primary),
-                           [(s.port, _port_info(s.info)) for s in e.ports[:e.num_ports]])
+                           [(s.port, _from_record(PortInfo, s.info)) for s in e.ports[:e.num_ports]])
                     for e in table[:count.value]]
         finally:
             self._li.lib.opal_free_disp_port_mapping(table)
@@ -325,26 +281,24 @@ class Session:
         table, count = POINTER(R.opal_port_attribute_t)(), c_uint32()
         try:
             self._call("opal_get_port_attributes", port, byref(table), byref(count))
-            return [Attribute(a.id, a.type, text(a.name), a.flags, a.default_value, a.current_value, a.min, a.max,
-                              a.driver_data) for a in table[:count.value]]
+            return [_from_record(Attribute, a) for a in table[:count.value]]
         finally:
             self._li.lib.opal_free_port_attributes(table)
 
     def set_attribute(self, port, attribute, value):
         """Sets `attribute` (an Attribute of this port) to `value`."""
-        record = R.opal_port_attribute_t(attribute.id, attribute.type, encode(attribute.name, "name"),
-                                         attribute.flags, attribute.default_value, value, attribute.min,
-                                         attribute.max, attribute.driver_data)
+        record = R.opal_port_attribute_t(**dict(_to_fields(attribute), current_value=value))
         self._call("opal_set_port_attributes", port, byref(record))
 
     def overlay_params(self):
         record = R.opal_overlay_params_t()
         self._call("opal_get_overlay_params", byref(record))
-        return OverlayParams(record.mask, record.gamma, record.brightness, record.contrast, record.saturation)
+        return _from_record(OverlayParams, record)
 
     def set_overlay_params(self, params):
-        record = R.opal_overlay_params_t(params.mask, params.gamma, params.brightness, params.contrast,
-                                         params.saturation, 0)
+        record = R.opal_overlay_params_t(**_to_fields(params))
+        # The driver takes a record as a write only with this bit.
+        record.mask |= OVERLAY_WRITE
         self._call("opal_set_overlay_params", byref(record))
 
     def edid(self, port):
