@@ -131,6 +131,18 @@ for f in "$bin"/*.dll "$bin"/*.exe "$bin"/*.sys "$simlib" "$dsetup"; do
     fi
   done
 done
+# 32-bit: every export is cdecl (the caller pops the arguments), which its
+# callers rely on (the Python package loads it with ctypes.CDLL); a stdcall
+# function would be _name@N in the symbol table, exported by its plain name
+# only through the linker's stdcall fixup.
+if [ "$triple" = i686-w64-mingw32 ]; then
+  stdcall=$("$triple-nm" "$bin/lumainfo.dll" | sed -n 's/.* T _\([A-Za-z_][A-Za-z0-9_]*\)@[0-9][0-9]*$/\1/p' |
+    grep -xF "$want" || true)
+  if [ -n "$stdcall" ]; then
+    echo "lumainfo.dll ($triple) exports stdcall functions:" $stdcall >&2
+    status=1
+  fi
+fi
 # The console tool and the GUI's library link no hardware handler but read_mmio_regs.
 for f in luma_qrt.exe lumaui.dll; do
   NM="$triple-nm" "$(dirname "$0")/check-command-tables.sh" "$bin/$f" "$bin/lumainfo.dll" >/dev/null || status=1
