@@ -33,8 +33,11 @@ def header_structs():
         for declaration in body.split(";"):
             declaration = " ".join(declaration.split())
             if declaration:
-                match = re.match(r"(.+?)\s*\b(\w+)(\[[^\]]+\])?$", declaration)
-                members.append((match.group(2), match.group(1) + (match.group(3) or "")))
+                # One type, then one or more declarators ("uint8_t high, low").
+                match = re.match(r"(.*?)\s*\b(\w+(?:\[[^\]]+\])?(?:\s*,\s*\w+(?:\[[^\]]+\])?)*)$", declaration)
+                for declarator in match.group(2).split(","):
+                    member = re.match(r"\s*(\w+)(\[[^\]]+\])?", declarator)
+                    members.append((member.group(1), match.group(1) + (member.group(2) or "")))
         structs[name] = members
     return structs
 
