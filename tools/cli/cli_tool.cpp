@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "commands/register_name_commands.h"
 #include "compare_logs.h"
 #include "console/console_tool.h"
 
@@ -15,5 +16,5 @@ int cli_main(int argc, char** argv) {
     }
     return compare_report_logs(argv[2], argv[3]);
   }
-  return console_main({"LUMA_CLI", "luma_cli.log"}, argc, argv);
+  return console_main({"LUMA_CLI", "luma_cli.log", &register_name_commands}, argc, argv);
 }

@@ -3,9 +3,13 @@
 #pragma once
 #include <cstdio>
 
+struct ExtraCommands;
+
 struct ConsoleTool {
   const char* program;   // upper-case name in the banner, usage and console lines
   const char* log_name;  // the report log, in the current directory
+  // Commands of this tool alone, after the library's (null: none).
+  const ExtraCommands* extra = nullptr;
 };
 
 // Runs the tool as its main function does; returns the exit status.
