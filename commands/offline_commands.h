@@ -16,6 +16,10 @@ struct ReportLog;
 // log names its device, else the session's; the choice is said on one line.
 int replay_family(const ReportLog& log);
 
+// Named registers come from the report log at `path` from now on (see
+// opal_use_log): 0, 4 when it cannot be read (said in a message), 5 for null.
+opal_exit_t use_log_registers(const char* path);
+
 // The expected-values file's longest line; a longer one is an error.
 constexpr size_t kCheckLineMax = 255;
 

@@ -378,6 +378,17 @@ LUMA_API opal_exit_t opal_read_reg(const char* name, uint32_t* value);
  * does not fit the field, a reserved field or a captured log; 6 when the
  * driver fails or the read-back differs from what was written. */
 LUMA_API opal_exit_t opal_write_reg(const char* name, uint32_t value, uint32_t* before, uint32_t* after);
+/* The same checks and results as opal_write_reg without writing anything:
+ * *after receives what the write would leave in the register. */
+LUMA_API opal_exit_t opal_preview_write_reg(const char* name, uint32_t value, uint32_t* before, uint32_t* after);
+/* Named registers from now on come from a report log's captured MMIO
+ * ranges (the capture parse_qrt replays), decoded with the captured
+ * machine's family, with no session needed: find and read work on it,
+ * writes and their previews are refused (5), registers outside the capture
+ * cannot be read (6). 4 when the log cannot be read, 5 for a null path. */
+LUMA_API opal_exit_t opal_use_log(const char* path);
+/* Named registers come from the session's machine again. */
+LUMA_API opal_exit_t opal_use_live(void);
 
 /* CRC and frame buffer */
 /* The pipe's CRC per colour channel over one frame, from port 0 (the

@@ -19,4 +19,6 @@ from .session import (ALL_SCREENS, APPLY_PRIMARY, APPLY_SECONDARY, MULTI_TYPE_CL
                       OverlayParams, PortInfo, Rotation, Screen, Session, Version, dc_name, port_name,
                       set_debug_volume)
 
+from .registers import Field, FieldValue, Match, Register, Registers, ReportLog, Write
+
 __version__ = "1.15.3664"

@@ -28,6 +28,8 @@ class Lumainfo:
     def __init__(self):
         self.lib = _library.load()
         self.heard = []
+        # Where named registers are read now: None for the live machine, or a ReportLog.
+        self.source = None
         self._listener = _library.MESSAGE_LISTENER(self._hear)
         self.lib.opal_set_message_listener(self._listener, None, _library.OPAL_LISTENER_ONLY)
         # Run before the interpreter goes: what must still reach the library

@@ -15,6 +15,8 @@ OPAL_REG_VALUE_SIZE = 256
 OPAL_EDID_SIZE = 128
 OPAL_MAX_SCREENS = 5
 OPAL_MAX_SCREEN_PORTS = 4
+OPAL_REG_NAME_SIZE = 64
+OPAL_REG_TITLE_SIZE = 96
 
 
 class opal_lib_version_t(ctypes.Structure):
@@ -128,6 +130,19 @@ class opal_video_fps_t(ctypes.Structure):
         ("frames", c_uint32),
         ("start", opal_time_t),
         ("stop", opal_time_t),
+    ]
+
+
+class opal_reg_match_t(ctypes.Structure):
+    _fields_ = [
+        ("name", c_char * OPAL_REG_NAME_SIZE),
+        ("field", c_char * OPAL_REG_NAME_SIZE),
+        ("title", c_char * OPAL_REG_TITLE_SIZE),
+        ("offset", c_uint32),
+        ("device", c_uint32),
+        ("high", c_uint8),
+        ("low", c_uint8),
+        ("unused", c_uint8 * 2),
     ]
 
 

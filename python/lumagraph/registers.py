@@ -1,22 +1,24 @@
-"""Registers by name: find, read with every field decoded, write a field with the read-back check.
+"""Registers by name: find, read with every field decoded, write a field with the read-back check,
+on the live machine (``Session.registers``) or on a report log's capture (``ReportLog.registers``).
 
 Names follow the library's grammar: a short name ("pipe_a_conf"), an MMIO
 offset ("0x70008") or a title in any case; "REG.FIELD" for one field, a
 FIELD alone where its name is unique in the family; "*" and "?" as
-wildcards (for find).
+wildcards.
 """
-import ctypes
+import os
 from ctypes import POINTER, byref, c_uint32
 from dataclasses import dataclass
 from typing import Dict, Tuple
 
 from . import _records as R
-from ._core import encode, text
+from ._core import encode, lumainfo, text
+from .errors import EXIT_INVALID_PARAM_ERROR, LumaError
 
 
 @dataclass(frozen=True)
 class Match:
-    """A register (field == "") or one of its fields that a name matched."""
+    """A register (``field == ""``, bits 31..0) or one of its fields that a name matched."""
     name: str
     field: str
     title: str
@@ -36,7 +38,7 @@ class Field:
 
 @dataclass(frozen=True)
 class Register:
-    """A register read with its fields decoded: ``r.value``, ``r["pipe_enable"]``, ``r.fields``."""
+    """A register as read, its fields decoded: ``r.value``, ``r["pipe_enable"]``, ``r.fields``, ``r.values()``."""
     name: str
     title: str
     offset: int
@@ -47,10 +49,14 @@ class Register:
     def __getitem__(self, field):
         return self.fields[field].value
 
+    def values(self):
+        """{field name: value} in the register's order."""
+        return {name: f.value for name, f in self.fields.items()}
+
 
 @dataclass(frozen=True)
 class FieldValue:
-    """One field read by name (``register.field`` or a field name unique in the family)."""
+    """One field read by name ("register.field", or a field name unique in the family)."""
     register: str
     name: str
     high: int
@@ -60,8 +66,8 @@ class FieldValue:
 
 @dataclass(frozen=True)
 class Write:
-    """What a write did, or would do (``dry_run``): the register before and after, and each field that changes."""
-    name: str
+    """What a write did (or, with ``dry_run``, would do): the register before and after, and each changed field."""
+    register: str
     before: int
     after: int
     changed: Dict[str, Tuple[int, int]]
@@ -73,21 +79,33 @@ def _bits(value, high, low):
 
 
 class Registers:
-    """The named registers of a source: a live Session, or a ReportLog's capture.
+    """The named registers of one source: the live machine or a ReportLog.
 
-    The layout of a name is looked up once and kept, so a repeated read
-    costs one call of the library.
+    A name's layout (its register and fields) is looked up once and kept, so
+    a repeated read costs one call of the library.
     """
 
-    def __init__(self, lumainfo, live):
-        self._li = lumainfo
-        self._live = live
+    def __init__(self, li, source=None):
+        self._li = li
+        self._source = source  # None: the live machine
         self._layouts = {}
+        self._fields = {}
+
+    def _use(self):
+        # The library reads one source at a time; switch only when another was in use.
+        li = self._li
+        if li.source is not self._source:
+            if self._source is None:
+                li.call("opal_use_live")
+            else:
+                li.call("opal_use_log", self._source._encoded_path)
+            li.source = self._source
 
     def find(self, pattern):
         """Every register and field `pattern` matches, in the order the dumps print them."""
-        table, count = POINTER(R.opal_reg_match_t)(), c_uint32()
+        self._use()
         li = self._li
+        table, count = POINTER(R.opal_reg_match_t)(), c_uint32()
         try:
             li.call("opal_find_regs", encode(pattern, "pattern"), byref(table), byref(count))
             return [Match(text(m.name), text(m.field), text(m.title), m.offset, m.device, m.high, m.low)
@@ -95,28 +113,37 @@ class Registers:
         finally:
             li.lib.opal_free_regs(table)
 
+    def _register_fields(self, register):
+        fields = self._fields.get(register)
+        if fields is None:
+            try:
+                fields = tuple(m for m in self.find(register + ".*") if m.field)
+            except LumaError as error:
+                # A register printed without fields (VGACNTRL) has none to match.
+                if error.code != EXIT_INVALID_PARAM_ERROR:
+                    raise
+                fields = ()
+            self._fields[register] = fields
+        return fields
+
     def _layout(self, name):
+        """(the match, its exact name for the library, its register's fields) of a name of one register or field."""
         layout = self._layouts.get(name)
         if layout is None:
+            key = encode(name, "name")
+            # The library's own refusal of a name that matches nothing or several.
+            self._li.call("opal_read_reg", key, byref(c_uint32()))
             matches = self.find(name)
-            if len(matches) != 1:
-                # The library refuses a pattern that names several where one is needed.
-                return None
             target = matches[0]
-            fields = [] if target.field else [m for m in self.find(target.name + ".*") if m.field]
-            layout = self._layouts[name] = (target, encode(target.name if not target.field
-                                                           else target.name + "." + target.field, "name"), fields)
+            exact = target.name + ("." + target.field if target.field else "")
+            layout = self._layouts[name] = (target, encode(exact, "name"), self._register_fields(target.name))
         return layout
 
     def read(self, name):
         """One register (a Register, every field decoded) or one field (a FieldValue)."""
-        layout = self._layout(name)
+        self._use()
+        target, key, fields = self._layout(name)
         value = c_uint32()
-        if layout is None:
-            # Let the library say why the name is not one register.
-            self._li.call("opal_read_reg", encode(name, "name"), byref(value))
-            raise AssertionError("unreachable: the library read a name that names several registers")
-        target, key, fields = layout
         self._li.call("opal_read_reg", key, byref(value))
         v = value.value
         if target.field:
@@ -125,22 +152,54 @@ class Registers:
                         {f.field: Field(f.field, f.high, f.low, _bits(v, f.high, f.low)) for f in fields})
 
     def write(self, name, value, dry_run=False):
-        """Writes a field (or a whole register) and checks the read-back.
+        """Writes one field (its value from bit 0) or a whole register, and checks the read-back.
 
-        With ``dry_run=True`` nothing is written: the result says what the
-        write would change. A value that does not fit is refused (LumaError
-        5) before anything is touched, as is a write to a captured log.
+        Only the field's bits change; fields named reservedN keep theirs.
+        With ``dry_run=True`` nothing is written and the result says what
+        would change. A value that does not fit, a reserved field and a
+        report log are refused (LumaError 5) before anything is touched; bits
+        that did not take raise LumaError 6.
         """
-        layout = self._layout(name)
-        if layout is None:
-            self._li.call("opal_find_regs", encode(name, "name"), byref(POINTER(R.opal_reg_match_t)()),
-                          byref(c_uint32()))
-        target, key, fields = layout
+        self._use()
+        target, key, fields = self._layout(name)
         before, after = c_uint32(), c_uint32()
-        self._li.call("opal_write_reg", key, value, byref(before), byref(after))
-        register = target.name
-        if not fields:
-            fields = [m for m in self.find(register + ".*") if m.field]
-        changed = {f.field: (_bits(before.value, f.high, f.low), _bits(after.value, f.high, f.low)) for f in fields
-                   if _bits(before.value, f.high, f.low) != _bits(after.value, f.high, f.low)}
-        return Write(register, before.value, after.value, changed, dry_run)
+        self._li.call("opal_preview_write_reg" if dry_run else "opal_write_reg", key, value, byref(before),
+                      byref(after))
+        b, a = before.value, after.value
+        changed = {f.field: (_bits(b, f.high, f.low), _bits(a, f.high, f.low)) for f in fields
+                   if _bits(b, f.high, f.low) != _bits(a, f.high, f.low)}
+        return Write(target.name, b, a, changed, bool(dry_run))
+
+
+class ReportLog:
+    """A report log (luma_qrt.log) read offline: ``log.registers`` as on the machine that wrote it.
+
+    The registers of its captured MMIO ranges are decoded with the captured
+    machine's chipset family; no session is needed. Reading a register the
+    log did not capture raises LumaError 6 ("not captured"), writing raises
+    LumaError 5. A log that cannot be read raises LumaError 4 here.
+    """
+
+    def __init__(self, path):
+        self.path = os.fspath(path)
+        self._encoded_path = encode(self.path, "path")
+        self._li = lumainfo()
+        self._registers = Registers(self._li, self)
+        self._registers._use()
+
+    @property
+    def registers(self):
+        return self._registers
+
+    def close(self):
+        """Named registers come from the live machine again."""
+        if self._li.source is self:
+            self._li.call("opal_use_live")
+            self._li.source = None
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+        return False

@@ -5,6 +5,7 @@ from dataclasses import dataclass, field, make_dataclass
 from typing import List, Optional, Tuple
 
 from . import _records as R
+from .registers import Registers
 from ._core import encode, lumainfo, text
 from .errors import EXIT_OS_CALL_ERROR, LumaError
 
@@ -339,8 +340,7 @@ class Session:
     def registers(self):
         """The chipset family's registers by name, read from and written to the machine (see Registers)."""
         if self._registers is None:
-            from .registers import Registers
-            self._registers = Registers(self._li, live=True)
+            self._registers = Registers(self._li)
         return self._registers
 
     # -- MMIO ----------------------------------------------------------------

@@ -1,0 +1,35 @@
+// Named registers from a report log instead of the machine: the capture
+// parse_qrt replays, with the captured machine's family. luma_cli's use_log
+// and the exported opal_use_log / opal_use_live.
+#include <memory>
+
+#include "commands/offline_commands.h"
+#include "commands/report_log.h"
+#include "core/msglog.h"
+#include "hw/register_access.h"
+#include "lumainfo.h"
+
+opal_exit_t use_log_registers(const char* path) {
+  if (!path) return EXIT_INVALID_PARAM_ERROR;
+  ReportLog log;
+  if (!read_report_log(path, log)) {
+    if (vol_above(0)) writeMsg(MSG_ERROR, "ERROR: Failed to open %s", path);
+    return EXIT_LOGFILE_ERROR;
+  }
+  if (log.long_line && vol_above(0))
+    writeMsg(MSG_WARNING, "WARNING: Line %lu of %s is longer than %lu characters: the log is read up to the line before it",
+             static_cast<unsigned long>(log.long_line), path, static_cast<unsigned long>(kReportLineMax));
+  if (!log.bytes_placed && vol_above(0)) writeMsg(MSG_WARNING, "WARNING: %s holds no captured registers", path);
+  auto capture = std::make_unique<CapturedMmio>(2);
+  log.fill(*capture);
+  int family = replay_family(log);
+  use_captured_registers(std::move(capture), family, path);
+  return EXIT_OK;
+}
+
+extern "C" opal_exit_t opal_use_log(const char* path) { return use_log_registers(path); }
+
+extern "C" opal_exit_t opal_use_live(void) {
+  use_live_registers();
+  return EXIT_OK;
+}
