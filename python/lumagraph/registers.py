@@ -9,7 +9,7 @@ wildcards.
 import os
 from ctypes import POINTER, byref, c_uint32
 from dataclasses import dataclass
-from typing import Dict, Tuple
+from typing import Dict, NamedTuple, Tuple
 
 from . import _records as R
 from ._core import encode, lumainfo, text
@@ -28,15 +28,17 @@ class Match:
     low: int
 
 
-@dataclass(frozen=True)
-class Field:
+class Field(NamedTuple):
+    """One field of a register as read."""
     name: str
     high: int
     low: int
     value: int
 
 
-@dataclass(frozen=True)
+# Not frozen: a read makes one per call, and a frozen dataclass costs a
+# good part of the read's time to build.
+@dataclass
 class Register:
     """A register as read, its fields decoded: ``r.value``, ``r["pipe_enable"]``, ``r.fields``, ``r.values()``."""
     name: str
@@ -72,10 +74,6 @@ class Write:
     after: int
     changed: Dict[str, Tuple[int, int]]
     dry_run: bool
-
-
-def _bits(value, high, low):
-    return (value >> low) & ((1 << (high - low + 1)) - 1)
 
 
 class Registers:
@@ -136,7 +134,9 @@ class Registers:
             matches = self.find(name)
             target = matches[0]
             exact = target.name + ("." + target.field if target.field else "")
-            layout = self._layouts[name] = (target, encode(exact, "name"), self._register_fields(target.name))
+            decode = tuple((f.field, f.high, f.low, (1 << (f.high - f.low + 1)) - 1)
+                           for f in self._register_fields(target.name))
+            layout = self._layouts[name] = (target, encode(exact, "name"), decode)
         return layout
 
     def read(self, name):
@@ -149,7 +149,7 @@ class Registers:
         if target.field:
             return FieldValue(target.name, target.field, target.high, target.low, v)
         return Register(target.name, target.title, target.offset, target.device, v,
-                        {f.field: Field(f.field, f.high, f.low, _bits(v, f.high, f.low)) for f in fields})
+                        {n: Field(n, h, lo, (v >> lo) & m) for n, h, lo, m in fields})
 
     def write(self, name, value, dry_run=False):
         """Writes one field (its value from bit 0) or a whole register, and checks the read-back.
@@ -166,8 +166,7 @@ class Registers:
         self._li.call("opal_preview_write_reg" if dry_run else "opal_write_reg", key, value, byref(before),
                       byref(after))
         b, a = before.value, after.value
-        changed = {f.field: (_bits(b, f.high, f.low), _bits(a, f.high, f.low)) for f in fields
-                   if _bits(b, f.high, f.low) != _bits(a, f.high, f.low)}
+        changed = {n: ((b >> lo) & m, (a >> lo) & m) for n, h, lo, m in fields if (b >> lo) & m != (a >> lo) & m}
         return Write(target.name, b, a, changed, bool(dry_run))
 
 
