@@ -28,3 +28,16 @@ file(RELATIVE_PATH LUMA_PC_TO_PREFIX ${CMAKE_INSTALL_FULL_LIBDIR}/pkgconfig ${CM
 string(REGEX REPLACE "/$" "" LUMA_PC_TO_PREFIX "${LUMA_PC_TO_PREFIX}")
 configure_file(${PROJECT_SOURCE_DIR}/cmake/lumainfo.pc.in ${LUMA_INSTALL_STAGE}/lumainfo.pc @ONLY)
 install(FILES ${LUMA_INSTALL_STAGE}/lumainfo.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT dev)
+
+# The Python package beside the library: <libdir>/python/lumagraph, with
+# the library's folder recorded relative to it (PYTHONPATH=<libdir>/python).
+set(LUMA_PYTHON_DIR ${CMAKE_INSTALL_LIBDIR}/python)
+file(RELATIVE_PATH LUMA_PYTHON_TO_LIB ${CMAKE_INSTALL_FULL_LIBDIR}/python/lumagraph ${CMAKE_INSTALL_FULL_LIBDIR})
+if(LUMA_PYTHON_TO_LIB STREQUAL "")
+  set(LUMA_PYTHON_TO_LIB ".")
+endif()
+file(WRITE ${LUMA_INSTALL_STAGE}/_install_paths.py
+  "# Written by cmake --install: where lumainfo lies, from this folder.\nLIBRARY_DIR = \"${LUMA_PYTHON_TO_LIB}\"\n")
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/python/lumagraph DESTINATION ${LUMA_PYTHON_DIR} COMPONENT dev
+  FILES_MATCHING PATTERN "*.py" PATTERN "__pycache__" EXCLUDE)
+install(FILES ${LUMA_INSTALL_STAGE}/_install_paths.py DESTINATION ${LUMA_PYTHON_DIR}/lumagraph COMPONENT dev)

@@ -83,18 +83,22 @@ bool parse_check_line(char* line, uint32_t out[3], int* bad) {
   return true;
 }
 
-opal_exit_t load_report_log(cmd_args_t* args, std::string& path, ReportLog& log) {
-  path = args->count > 1 ? args->slot[1] : "";
-  std::memset(args->slot, 0, sizeof args->slot);
-  args->count = 0;
-  if (!read_report_log(path.c_str(), log)) {
-    if (vol_above(0)) writeMsg(MSG_ERROR, "ERROR: Failed to open %s", path.c_str());
+opal_exit_t open_report_log(const char* path, ReportLog& log) {
+  if (!read_report_log(path, log)) {
+    if (vol_above(0)) writeMsg(MSG_ERROR, "ERROR: Failed to open %s", path);
     return EXIT_LOGFILE_ERROR;
   }
   if (log.long_line && vol_above(0))
     writeMsg(MSG_WARNING, "WARNING: Line %lu of %s is longer than %lu characters: the log is read up to the line before it",
-             static_cast<unsigned long>(log.long_line), path.c_str(), static_cast<unsigned long>(kReportLineMax));
+             static_cast<unsigned long>(log.long_line), path, static_cast<unsigned long>(kReportLineMax));
   return EXIT_OK;
+}
+
+opal_exit_t load_report_log(cmd_args_t* args, std::string& path, ReportLog& log) {
+  path = args->count > 1 ? args->slot[1] : "";
+  std::memset(args->slot, 0, sizeof args->slot);
+  args->count = 0;
+  return open_report_log(path.c_str(), log);
 }
 
 opal_exit_t cmd_parse_qrt(cmd_args_t* args) {

@@ -17,9 +17,15 @@ struct ReportLog;
 // emptied): EXIT_LOGFILE_ERROR, said, when it cannot be read; a warning for
 // an over-long line that ended the reading.
 opal_exit_t load_report_log(cmd_args_t* args, std::string& path, ReportLog& log);
+// The same for a log named by its path.
+opal_exit_t open_report_log(const char* path, ReportLog& log);
 // The family a report log is decoded with: the captured machine's when the
 // log names its device, else the session's; the choice is said on one line.
 int replay_family(const ReportLog& log);
+
+// Named registers come from the report log at `path` from now on (see
+// opal_use_log): 0, 4 when it cannot be read (said in a message), 5 for null.
+opal_exit_t use_log_registers(const char* path);
 
 // The expected-values file's longest line; a longer one is an error.
 constexpr size_t kCheckLineMax = 255;

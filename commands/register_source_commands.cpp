@@ -11,15 +11,11 @@
 #include "hw/register_access.h"
 
 opal_exit_t cmd_use_log(cmd_args_t* args) {
-  std::string path;
-  ReportLog log;
-  opal_exit_t loaded = load_report_log(args, path, log);
-  if (loaded != EXIT_OK) return loaded;
-  if (!log.bytes_placed && vol_above(0)) writeMsg(MSG_WARNING, "WARNING: %s holds no captured registers", path.c_str());
-  auto capture = std::make_unique<CapturedMmio>(2);
-  log.fill(*capture);
-  int family = replay_family(log);
-  use_captured_registers(std::move(capture), family, path);
+  std::string path = args->count > 1 ? args->slot[1] : "";
+  std::memset(args->slot, 0, sizeof args->slot);
+  args->count = 0;
+  opal_exit_t rc = use_log_registers(path.c_str());
+  if (rc != EXIT_OK) return rc;
   if (vol_above(0))
     writeMsg(MSG_PLAIN, "Registers now come from %s: find_reg, read_reg and watch_reg read its capture, write_reg "
              "is refused; use_live reads the machine again", path.c_str());

@@ -12,11 +12,12 @@ uint32_t debug_volume = 2;
 
 namespace {
 
-// Destinations, tried in this order: 1 the debugger, 2 standard output,
-// 4 an attached log stream (none is ever attached, so it writes nothing).
-constexpr unsigned kToDebugger = 1, kToStdout = 2, kToLogStream = 4;
-constexpr unsigned kDestinations = kToDebugger | kToStdout | kToLogStream;
-FILE* attached_log = nullptr;  // never attached
+// Destinations, in this order: the debugger, standard output (unless the
+// attached listener takes its place), and the listener a caller attached
+// with opal_set_message_listener, if any.
+opal_message_listener_t listener = nullptr;
+void* listener_context = nullptr;
+bool listener_only = false;
 
 // `text` has room for a line end after its terminator.
 int write_text(int type, char* text) {
@@ -33,22 +34,16 @@ int write_text(int type, char* text) {
   uint16_t attribute = attribute_for_type(type);
   HANDLE console = attribute != kAttrNormal ? oal::GetStdHandle(STD_OUTPUT_HANDLE) : nullptr;
   if (console) oal::SetConsoleTextAttribute(console, attribute);
-  for (unsigned bit = 1; bit <= kToLogStream; bit <<= 1) {
-    if (!(kDestinations & bit)) continue;
-    if (bit == kToDebugger) {
-      oal::OutputDebugStringA(text);
-      oal::OutputDebugStringA("\n");
-    } else if (bit == kToStdout) {
-      // The text and a line end, as printf("%s\n") would, in one write
-      // and without a second pass of the formatter.
-      text[length] = '\n';
-      std::fwrite(text, 1, length + 1, stdout);
-      text[length] = '\0';
-    } else if (bit == kToLogStream && attached_log) {
-      std::fprintf(attached_log, "%s\n", text);
-      std::fflush(attached_log);
-    }
+  oal::OutputDebugStringA(text);
+  oal::OutputDebugStringA("\n");
+  if (!(listener && listener_only)) {
+    // The text and a line end, as printf("%s\n") would, in one write
+    // and without a second pass of the formatter.
+    text[length] = '\n';
+    std::fwrite(text, 1, length + 1, stdout);
+    text[length] = '\0';
   }
+  if (listener) listener(type, text, listener_context);
   if (console) oal::SetConsoleTextAttribute(console, kAttrNormal);
   std::fflush(stdout);
   // The same message, to whatever the front end listens with.
@@ -143,6 +138,14 @@ extern "C" int32_t strprefix(const char* text, const char* prefix) {
 extern "C" uint32_t opal_set_debug_volume(uint32_t level) {
   debug_volume = level;
   return level;
+}
+
+extern "C" opal_exit_t opal_set_message_listener(opal_message_listener_t fn, void* context, uint32_t flags) {
+  if (flags & ~OPAL_LISTENER_ONLY) return EXIT_INVALID_PARAM_ERROR;
+  listener = fn;
+  listener_context = fn ? context : nullptr;
+  listener_only = fn && (flags & OPAL_LISTENER_ONLY);
+  return EXIT_OK;
 }
 
 void print_error_text(uint32_t code) {

@@ -80,16 +80,19 @@ extern "C" opal_exit_t opal_read_reg(const char* name, uint32_t* value) {
   return EXIT_OK;
 }
 
-extern "C" opal_exit_t opal_write_reg(const char* name, uint32_t value, uint32_t* before, uint32_t* after) {
+namespace {
+
+// A write, or with `dry` its preview (after: what would be written).
+opal_exit_t write_reg(const char* name, uint32_t value, bool dry, uint32_t* before, uint32_t* after) {
   RegisterView view;
   reg_match_t match{};
   opal_exit_t rc = one_match(name, &view, &match);
   if (rc != EXIT_OK) return rc;
   named_write_t w;
-  write_outcome outcome = write_named(view, match, value, false, &w);
+  write_outcome outcome = write_named(view, match, value, dry, &w);
   if (before) *before = w.before;
   if (after) *after = w.after;
-  if (outcome != write_outcome::written && vol_above(0)) {
+  if (outcome != write_outcome::written && outcome != write_outcome::previewed && vol_above(0)) {
     std::string what = match_name(match);
     switch (outcome) {
       case write_outcome::too_wide:
@@ -110,4 +113,14 @@ extern "C" opal_exit_t opal_write_reg(const char* name, uint32_t value, uint32_t
     }
   }
   return write_outcome_exit(outcome);
+}
+
+}  // namespace
+
+extern "C" opal_exit_t opal_write_reg(const char* name, uint32_t value, uint32_t* before, uint32_t* after) {
+  return write_reg(name, value, false, before, after);
+}
+
+extern "C" opal_exit_t opal_preview_write_reg(const char* name, uint32_t value, uint32_t* before, uint32_t* after) {
+  return write_reg(name, value, true, before, after);
 }

@@ -91,6 +91,19 @@ LUMA_API int writePassFail(const char* label, int result);
 LUMA_API int32_t strprefix(const char* text, const char* prefix);
 #if !defined(LUMA_UI_ONLY)
 LUMA_API uint32_t opal_set_debug_volume(uint32_t level);
+
+/* A caller's receiver of every message the library writes: its type and
+   its text as printed, without the line end. Called on the writing thread,
+   before the message's standard-output line. */
+typedef void (*opal_message_listener_t)(int type, const char* text, void* context);
+/* Flag of opal_set_message_listener: the listener receives the messages
+   instead of standard output (the debugger output still gets them). */
+#define OPAL_LISTENER_ONLY 1u
+/* Attaches `listener` with `context` (a null listener detaches it); one
+   listener at a time, a second call replaces the first. Returns 0, or 5
+   for an unknown flag. */
+LUMA_API opal_exit_t opal_set_message_listener(opal_message_listener_t listener, void* context,
+                                               uint32_t flags);
 #endif
 
 /* Session and exit codes */
@@ -366,6 +379,17 @@ LUMA_API opal_exit_t opal_read_reg(const char* name, uint32_t* value);
  * does not fit the field, a reserved field or a captured log; 6 when the
  * driver fails or the read-back differs from what was written. */
 LUMA_API opal_exit_t opal_write_reg(const char* name, uint32_t value, uint32_t* before, uint32_t* after);
+/* The same checks and results as opal_write_reg without writing anything:
+ * *after receives what the write would leave in the register. */
+LUMA_API opal_exit_t opal_preview_write_reg(const char* name, uint32_t value, uint32_t* before, uint32_t* after);
+/* Named registers from now on come from a report log's captured MMIO
+ * ranges (the capture parse_qrt replays), decoded with the captured
+ * machine's family, with no session needed: find and read work on it,
+ * writes and their previews are refused (5), registers outside the capture
+ * cannot be read (6). 4 when the log cannot be read, 5 for a null path. */
+LUMA_API opal_exit_t opal_use_log(const char* path);
+/* Named registers come from the session's machine again. */
+LUMA_API opal_exit_t opal_use_live(void);
 
 /* CRC and frame buffer */
 /* The pipe's CRC per colour channel over one frame, from port 0 (the

@@ -40,11 +40,12 @@ fi
 
 # lumaui.dll, the GUI's library: lumainfo's exports without those it lacks
 # (registry, MMIO, CRC, frame buffer, video frame rate, golden htotal, debug
-# volume), plus opal_en_dis_port; LUMAGUI.exe imports nothing else from it.
+# volume, message listener), plus opal_en_dis_port; LUMAGUI.exe imports nothing else from it.
 lacking='opal_get_reg_value opal_set_reg_value opal_del_reg opal_get_config_id opal_set_config_id
   opal_read_mmio_reg opal_write_mmio_reg opal_get_crc_values opal_get_frame_buffer opal_save_frame_buffer_bmp
   opal_free_frame_buffer opal_get_video_fps opal_video_fps_rate opal_get_golden_htotal opal_set_debug_volume
-  opal_find_regs opal_free_regs opal_read_reg opal_write_reg'
+  opal_set_message_listener opal_find_regs opal_free_regs opal_read_reg opal_write_reg
+  opal_preview_write_reg opal_use_log opal_use_live'
 ui_want=$( { printf '%s\n' "$want" | grep -vxF "$(printf '%s\n' $lacking)"; echo opal_en_dis_port; } | sort)
 if [ ! -f "$bin/lumaui.dll" ]; then
   echo "lumaui.dll ($triple) was not built" >&2; status=1
@@ -131,6 +132,18 @@ for f in "$bin"/*.dll "$bin"/*.exe "$bin"/*.sys "$simlib" "$dsetup"; do
     fi
   done
 done
+# 32-bit: every export is cdecl (the caller pops the arguments), which its
+# callers rely on (the Python package loads it with ctypes.CDLL); a stdcall
+# function would be _name@N in the symbol table, exported by its plain name
+# only through the linker's stdcall fixup.
+if [ "$triple" = i686-w64-mingw32 ]; then
+  stdcall=$("$triple-nm" "$bin/lumainfo.dll" | sed -n 's/.* T _\([A-Za-z_][A-Za-z0-9_]*\)@[0-9][0-9]*$/\1/p' |
+    grep -xF "$want" || true)
+  if [ -n "$stdcall" ]; then
+    echo "lumainfo.dll ($triple) exports stdcall functions:" $stdcall >&2
+    status=1
+  fi
+fi
 # The console tool and the GUI's library link no hardware handler but read_mmio_regs.
 for f in luma_qrt.exe lumaui.dll; do
   NM="$triple-nm" "$(dirname "$0")/check-command-tables.sh" "$bin/$f" "$bin/lumainfo.dll" >/dev/null || status=1

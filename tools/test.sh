@@ -17,6 +17,8 @@ for arg in "$@"; do
 done
 
 packages=(cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev)
+# The Python package's tests: pytest, and venv for the offline pip install.
+packages+=(python3-pytest python3-venv)
 [ "$quick" -eq 1 ] || packages+=(clang g++-mingw-w64 wine64 xvfb xdotool x11-apps imagemagick)
 missing=()
 # pkg-config builds a program against the installed library in a test.

@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/msglog.h"
 #include "core/session.h"
@@ -230,6 +232,48 @@ TEST_F(MsgLogTest, DebuggerOutputCanBeWrittenToAFile) {
   reboot();  // closes the file
   EXPECT_EQ(read_file(dir + "/debug.txt"), "to the debugger\n");
   remove_tree(dir);
+}
+
+struct Heard {
+  std::vector<std::pair<int, std::string>> lines;
+  static void take(int type, const char* text, void* context) {
+    static_cast<Heard*>(context)->lines.emplace_back(type, text);
+  }
+};
+
+TEST_F(MsgLogTest, AttachedListenerHearsEveryMessageBesideOrInsteadOfStdout) {
+  Heard heard;
+  ASSERT_EQ(opal_set_message_listener(Heard::take, &heard, 0), EXIT_OK);
+  // Beside standard output: both get the cut text; the debugger too.
+  std::string long_text(300, 'y');
+  std::string out = written([&] {
+    writeMsg(MSG_ERROR, "bad %d", 7);
+    writeMsg(MSG_PLAIN, "%s", long_text.c_str());
+  });
+  EXPECT_EQ(out, "bad 7\n" + std::string(260, 'y') + "\n");
+  EXPECT_EQ(debugger_, "bad 7\n" + std::string(260, 'y') + "\n");
+  ASSERT_EQ(heard.lines.size(), 2u);
+  EXPECT_EQ(heard.lines[0], std::make_pair(MSG_ERROR, std::string("bad 7")));
+  EXPECT_EQ(heard.lines[1].second, std::string(260, 'y'));
+
+  // Instead of standard output: a library error reaches the listener only.
+  heard.lines.clear();
+  ASSERT_EQ(opal_set_message_listener(Heard::take, &heard, OPAL_LISTENER_ONLY), EXIT_OK);
+  out = written([] { opal_get_dc_name(0x41, nullptr); });
+  EXPECT_EQ(out, "");
+  EXPECT_NE(debugger_, "");
+  ASSERT_EQ(heard.lines.size(), 1u);
+  EXPECT_EQ(heard.lines[0].first, MSG_ERROR);
+  EXPECT_EQ(heard.lines[0].second, "ERROR: Input dc name is NULL. Caller must specify a NON NULL dc name");
+
+  // An unknown flag is refused and keeps the listener as it was; detaching
+  // brings standard output back.
+  EXPECT_EQ(opal_set_message_listener(nullptr, nullptr, 2), EXIT_INVALID_PARAM_ERROR);
+  EXPECT_EQ(written([] { writeMsg(MSG_PLAIN, "still"); }), "");
+  ASSERT_EQ(opal_set_message_listener(nullptr, nullptr, OPAL_LISTENER_ONLY), EXIT_OK);
+  heard.lines.clear();
+  EXPECT_EQ(written([] { writeMsg(MSG_PLAIN, "back"); }), "back\n");
+  EXPECT_TRUE(heard.lines.empty());
 }
 
 struct PrefixCase {
