@@ -60,13 +60,6 @@ void installed_path(char* path, size_t size) {
   std::snprintf(path, size, "%s\\%s", windows, kImageName);
 }
 
-HANDLE open_device() {
-  char path[64];
-  std::snprintf(path, sizeof path, "\\\\.\\%s", kDeviceName);
-  return oal::CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                          OPEN_EXISTING, 0, nullptr);
-}
-
 bool require_driver() {
   if (driver_loaded) return true;
   if (vol_above(0)) writeMsg(MSG_ERROR, "%s", kNotPresent);
