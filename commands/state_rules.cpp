@@ -82,6 +82,9 @@ RuleLine parse_state_rule(const std::string& raw, StateRule& rule, std::string& 
       }
     if (!found) return error = "unknown comparison", RuleLine::bad;
     rule.name = trim(line.substr(0, at));
+    // "in" as a word of the name would read as the set or range form.
+    if (find_in_word(rule.name + " ") != std::string::npos)
+      return error = "'in' takes a set {a, b} or a range lo..hi", RuleLine::bad;
     rule.op = found->op;
     uint32_t v;
     if (!number(line.substr(at + std::char_traits<char>::length(found->text)), v))

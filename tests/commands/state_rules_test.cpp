@@ -54,7 +54,7 @@ TEST(StateRules, CommentsAndBlankLinesAreNoRules) {
 TEST(StateRules, RefusesWhatDoesNotParseWithAReason) {
   for (const char* line : {"pipe_a_conf", "== 1", "a = 1", "a == ", "a == x", "a == -1", "a == 0x100000000",
                            "a => 1", "a in {1, }", "a in {}", "a in {1", "a in 5..1", "a in 1..", "a in 7",
-                           "a in", "a !! 1", "a == 1 2"}) {
+                           "a in", "a !! 1", "a == 1 2", "b in== 27"}) {
     StateRule rule;
     std::string error;
     EXPECT_EQ(parse_state_rule(line, rule, error), RuleLine::bad) << line;
