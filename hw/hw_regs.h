@@ -236,6 +236,8 @@ int family_id_of_device(uint16_t device_id);
 // access driver reports, ava when it is not loaded or cannot tell.
 cmn_hw_regs_t* create_hw_regs();
 cmn_hw_regs_t* create_hw_regs_for(int family_id);
+// "ava", "dov", "cyr", "eft", "fyn" or "bex" for a family id; "unknown" else.
+const char* family_short_name(int family_id);
 void destroy_hw_regs(cmn_hw_regs_t* family);
 
 // ---- The data behind the families (register_fields.cpp, register_maps.cpp).

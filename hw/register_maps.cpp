@@ -450,3 +450,8 @@ cmn_hw_regs_t* create_hw_regs() {
 }
 
 void destroy_hw_regs(cmn_hw_regs_t* family) { delete family; }
+
+const char* family_short_name(int family_id) {
+  static const char* const kNames[] = {"", "ava", "dov", "", "cyr", "eft", "fyn", "bex"};
+  return family_id > 0 && family_id < 8 && *kNames[family_id] ? kNames[family_id] : "unknown";
+}

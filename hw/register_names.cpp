@@ -210,8 +210,8 @@ opal_exit_t report_name_failure(const RegisterMap& map, const char* pattern, con
                map.family_name(), pattern ? pattern : "", close.c_str());
     return EXIT_INVALID_PARAM_ERROR;
   }
-  writeMsg(MSG_ERROR, "ERROR: %.200s names %zu registers or fields of the %s family; name one of them:",
-           pattern ? pattern : "", lookup.matches.size(), map.family_name());
+  writeMsg(MSG_ERROR, "ERROR: %.200s names %lu registers or fields of the %s family; name one of them:",
+           pattern ? pattern : "", static_cast<unsigned long>(lookup.matches.size()), map.family_name());
   for (const reg_match_t& m : lookup.matches) writeMsg(MSG_ERROR, "    %s", match_name(m).c_str());
   return EXIT_INVALID_PARAM_ERROR;
 }

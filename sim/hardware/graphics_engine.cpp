@@ -134,10 +134,10 @@ constexpr uint32_t kVblankBit[2] = {1u << 7, 1u << 5};
 
 }  // namespace
 
-const uint32_t GraphicsEngine::kAnswered[10] = {
+const uint32_t GraphicsEngine::kAnswered[11] = {
     kCrcFirstResult,  kCrcFirstResult + 4,  kCrcFirstResult + 8,  kCrcFirstResult + 12,
     kCrcFirstResult + kPipeStep,      kCrcFirstResult + kPipeStep + 4, kCrcFirstResult + kPipeStep + 8,
-    kCrcFirstResult + kPipeStep + 12, kDvoDetect[0],       kDvoDetect[1]};
+    kCrcFirstResult + kPipeStep + 12, kDvoDetect[0],       kDvoDetect[1], kInterruptStatus};
 
 GraphicsEngine::GraphicsEngine(Machine& machine, DeviceMemory& memory, uint16_t device_id, uint64_t mmio,
                                uint64_t aperture, bool dvob_present, bool dvoc_present)
@@ -279,7 +279,7 @@ bool GraphicsEngine::read(uint64_t address, unsigned size, uint32_t& value) {
     return true;
   }
   if (offset == kInterruptStatus) {
-    value = memory_.mem_read(address, 4);
+    value = memory_.read(address, 4);
     unsigned long long frame = machine_.waited_ms() / kFrameMs;
     for (int pipe = 0; pipe < 2; ++pipe) {
       const VblankLatch& latch = vblank_[pipe];

@@ -41,7 +41,7 @@ class GraphicsEngine {
   // A register the engine answers itself; false for plain memory.
   bool read(uint64_t address, unsigned size, uint32_t& value);
   // Offsets in device 2's window of the dwords read() answers itself.
-  static const uint32_t kAnswered[10];
+  static const uint32_t kAnswered[11];
   uint64_t registers() const { return mmio_; }
   // After a write landed in memory.
   void written(uint64_t address, unsigned size, uint32_t value);

@@ -1,6 +1,7 @@
 #include "hardware.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include <cstring>
 #include <string>
@@ -636,13 +637,13 @@ void Hardware::phys_read_dwords(uint64_t address, uint8_t* to, uint32_t count) {
   memory_.copy_out(address, to, 4ull * count);
   // The registers with a behaviour of their own (the GMBUS controller, the
   // engine's) answer in place of memory, dword by dword and in order.
-  uint64_t answered[9 + 10];
+  uint64_t answered[9 + std::size(GraphicsEngine::kAnswered)];
   size_t n = 0;
   if (uint64_t mmio = memory_.window(2))
     for (uint32_t reg = 0x5100; reg < 0x5124; reg += 4) answered[n++] = mmio + reg;
   if (engine_ && engine_->registers())
     for (uint32_t offset : GraphicsEngine::kAnswered) answered[n++] = engine_->registers() + offset;
-  uint32_t hits[3 * (9 + 10)];
+  uint32_t hits[3 * (9 + std::size(GraphicsEngine::kAnswered))];
   size_t h = 0;
   for (size_t r = 0; r < n; ++r) {
     uint64_t reg = answered[r];
