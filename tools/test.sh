@@ -21,6 +21,9 @@ packages=(cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev)
 missing=()
 # pkg-config builds a program against the installed library in a test.
 packages+=(pkgconf)
+# luma_cli parses its options with CLI11 (header-only; the Windows build uses
+# the same header).
+packages+=(libcli11-dev)
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done

@@ -73,6 +73,14 @@ bool equals_ignoring_case(const char* a, const char* b) {
   return *a == *b;
 }
 
+// Marks a line that the loop must refuse: longer than a record holds, or
+// holding bytes that are not text.
+void check_line(const std::string& line, bool& too_long, bool& binary) {
+  if (line.size() > kCommandLineMax) too_long = true;
+  for (unsigned char ch : line)
+    if ((ch < 0x20 && ch != '\t') || ch == 0x7F) binary = true;
+}
+
 // One line of standard input without its line end (a CR before the LF is
 // part of the line end too); nullopt at end of input. `too_long` and
 // `binary` report lines that the loop must refuse.
@@ -89,11 +97,24 @@ std::optional<std::string> read_line(FILE* in, bool& too_long, bool& binary) {
   }
   if (!any) return std::nullopt;
   if (!line.empty() && line.back() == '\r') line.pop_back();
-  if (line.size() > kCommandLineMax) too_long = true;
-  for (unsigned char ch : line)
-    if ((ch < 0x20 && ch != '\t') || ch == 0x7F) binary = true;
+  check_line(line, too_long, binary);
   return line;
 }
+
+// Where the loop's lines come from: a stream, or a front end's terminal.
+struct LineSource {
+  FILE* in;
+  ConsoleInput* terminal;
+  std::optional<std::string> next(bool& too_long, bool& binary) const {
+    if (!terminal) return read_line(in, too_long, binary);
+    too_long = binary = false;
+    auto line = terminal->read_line();
+    if (line) check_line(*line, too_long, binary);
+    return line;
+  }
+  // A stream's last line may lack its line end: the loop stops after it.
+  bool ended() const { return !terminal && std::feof(in); }
+};
 
 std::string trim(const std::string& s) {
   size_t b = s.find_first_not_of(" \t");
@@ -170,7 +191,7 @@ bool dispatch(const cmd_entry_t* table, int32_t count, const std::string& line, 
   return found;
 }
 
-void run_loop(FILE* in, const cmd_entry_t* table, int32_t count, Counters& counters) {
+void run_loop(const LineSource& in, const cmd_entry_t* table, int32_t count, Counters& counters) {
   static const char* const kScript[] = {"ALL", "QUIT"};
   int script_lines_used = 0;
   std::string line;
@@ -180,7 +201,7 @@ void run_loop(FILE* in, const cmd_entry_t* table, int32_t count, Counters& count
       if (script_lines_used < 2) line = kScript[script_lines_used++];
     } else {
       bool too_long = false, binary = false;
-      auto next = read_line(in, too_long, binary);
+      auto next = in.next(too_long, binary);
       if (!next) break;
       line = *next;
       // A line the record cannot hold is refused whole rather than cut.
@@ -190,7 +211,7 @@ void run_loop(FILE* in, const cmd_entry_t* table, int32_t count, Counters& count
                                        : "ERROR: Command line with non-text bytes refused",
                    kCommandLineMax);
         ++counters.failed;
-        if (std::feof(in)) break;
+        if (in.ended()) break;
         continue;
       }
     }
@@ -223,7 +244,7 @@ void run_loop(FILE* in, const cmd_entry_t* table, int32_t count, Counters& count
     if (!quit && !consumed) found = dispatch(table, count, line, word, run_all, counters);
     if (quit) break;
     if (!found && vol_above(0)) writeMsg(MSG_ERROR, "No command found by the name: %s", line.c_str());
-    if (std::feof(in) && !auto_report_mode) break;
+    if (!auto_report_mode && in.ended()) break;
   }
 }
 
@@ -232,17 +253,21 @@ void run_loop(FILE* in, const cmd_entry_t* table, int32_t count, Counters& count
 int console_main(const ConsoleTool& tool, int argc, char** argv) { return console_run(tool, argc, argv, stdin); }
 
 int console_run(const ConsoleTool& tool, int argc, char** argv, FILE* input) {
-  const char* program = tool.program;
-  const char* log_name = tool.log_name;
-  auto_report_mode = true;
+  bool scripted = false;
   for (int i = 1; i < argc; ++i) {
     if (i == 1 && (equals_ignoring_case(argv[1], "/?") || equals_ignoring_case(argv[1], "--help"))) {
-      print_usage(program);
+      print_usage(tool.program);
       return 0;
     }
-    if (equals_ignoring_case(argv[i], "--script")) auto_report_mode = false;
+    if (equals_ignoring_case(argv[i], "--script")) scripted = true;
   }
+  return console_session(tool, scripted, input);
+}
 
+int console_session(const ConsoleTool& tool, bool scripted, FILE* input, ConsoleInput* terminal) {
+  const char* program = tool.program;
+  const char* log_name = tool.log_name;
+  auto_report_mode = !scripted;
   if (opal_open(1) != EXIT_OK) return static_cast<int>(EXIT_LIB_INIT_ERROR);
 
   // The name holds a byte of the ANSI code page: a console shows it as the
@@ -257,6 +282,7 @@ int console_run(const ConsoleTool& tool, int argc, char** argv, FILE* input) {
     return kExitNoLog;
   }
   banner(program);
+  if (terminal) terminal->begin();
 
   Counters counters;
   int32_t count = 0;
@@ -264,7 +290,7 @@ int console_run(const ConsoleTool& tool, int argc, char** argv, FILE* input) {
   if (!table) {
     if (vol_above(0)) writeMsg(MSG_ERROR, "ERROR: Invalid pointer returned");
   } else {
-    run_loop(input, table, count, counters);
+    run_loop(LineSource{input, terminal}, table, count, counters);
   }
 
   opal_close();
@@ -274,5 +300,6 @@ int console_run(const ConsoleTool& tool, int argc, char** argv, FILE* input) {
     writeMsg(MSG_PLAIN, "%s", "");
     writeMsg(MSG_PLAIN, "ULTSUMMARY %d %d", counters.passed, counters.failed);
   }
+  if (terminal) terminal->end();
   return 0;
 }
