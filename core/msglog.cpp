@@ -16,8 +16,17 @@ namespace {
 constexpr unsigned kToDebugger = 1, kToStdout = 2, kToLogStream = 4;
 constexpr unsigned kDestinations = kToDebugger | kToStdout | kToLogStream;
 FILE* attached_log = nullptr;  // never attached
+HANDLE terminal = nullptr;      // an interactive session's console
 
-int write_text(int type, const char* text) {
+void write_to_terminal(uint16_t attribute, const char* text) {
+  DWORD written = 0;
+  if (attribute != kAttrNormal) oal::SetConsoleTextAttribute(terminal, attribute);
+  oal::WriteConsoleA(terminal, text, static_cast<DWORD>(std::strlen(text)), &written, nullptr);
+  if (attribute != kAttrNormal) oal::SetConsoleTextAttribute(terminal, kAttrNormal);
+  oal::WriteConsoleA(terminal, "\n", 1, &written, nullptr);
+}
+
+int write_text(int type, const char* text, bool to_debugger = true) {
   // Colouring the console must not change what the caller's next
   // print_last_error reports.
   DWORD saved_error = oal::GetLastError();
@@ -28,7 +37,7 @@ int write_text(int type, const char* text) {
   if (console) oal::SetConsoleTextAttribute(console, attribute);
   for (unsigned bit = 1; bit <= kToLogStream; bit <<= 1) {
     if (!(kDestinations & bit)) continue;
-    if (bit == kToDebugger) {
+    if (bit == kToDebugger && to_debugger) {
       oal::OutputDebugStringA(text);
       oal::OutputDebugStringA("\n");
     } else if (bit == kToStdout) {
@@ -42,6 +51,7 @@ int write_text(int type, const char* text) {
     }
   }
   if (console) oal::SetConsoleTextAttribute(console, kAttrNormal);
+  if (terminal) write_to_terminal(attribute, text);
   std::fflush(stdout);
   oal::SetLastError(saved_error);
   return 0;
@@ -55,6 +65,10 @@ void pad_with_dots(char* line, size_t width) {
 }
 
 }  // namespace
+
+void set_message_terminal(HANDLE console) { terminal = console; }
+
+void write_listing_line(const char* text) { write_text(MSG_PLAIN, text, false); }
 
 uint16_t attribute_for_type(int type) {
   switch (type) {

@@ -10,6 +10,7 @@
 
 #include "compare_logs.h"
 #include "console/console_tool.h"
+#include "terminal_console.h"
 
 namespace {
 
@@ -69,5 +70,11 @@ int cli_main(int argc, char** argv) {
 
   // Two report logs compared offline: no session, no machine needed.
   if (!compared.empty()) return compare_report_logs(compared[0].c_str(), compared[1].c_str());
+  // Typed at a terminal: the prompt, line editing and the screen beside
+  // the log. A pipe or a file: the scripted mode, the log alone.
+  if (scripted && stdin_is_console()) {
+    TerminalConsole terminal;
+    return console_session(kTool, true, stdin, &terminal);
+  }
   return console_session(kTool, scripted, stdin);
 }

@@ -13,6 +13,7 @@
 #include "core/command_table.h"
 #include "core/msglog.h"
 #include "core/session.h"
+#include "core/stop_request.h"
 #include "oal/oal.h"
 
 namespace {
@@ -126,7 +127,8 @@ std::string trim(const std::string& s) {
 void print_help_listing(const cmd_entry_t* table, int32_t count, const std::string& line) {
   // The filter is what follows "help" and one delimiter.
   std::string filter = line.size() > 5 ? line.substr(5) : "";
-  std::printf("%s\n//\n", kHelpRule);
+  write_listing_line(kHelpRule);
+  write_listing_line("//");
   cmd_args_t args;
   for (int32_t i = 0; i < count; ++i) {
     if (!filter.empty() && strprefix(table[i].name, filter.c_str()) != 0) continue;
@@ -134,11 +136,15 @@ void print_help_listing(const cmd_entry_t* table, int32_t count, const std::stri
     args.help = 1;
     std::snprintf(args.slot[0], sizeof args.slot[0], "%s", table[i].name);
     table[i].handler(&args);
-    for (int32_t s = 0; s < args.count && s < kArgSlots; ++s) std::printf("// %s\n", args.slot[s]);
-    if (args.count) std::printf("//\n//\n");
+    for (int32_t s = 0; s < args.count && s < kArgSlots; ++s)
+      write_listing_line(("// " + std::string(args.slot[s])).c_str());
+    if (args.count) {
+      write_listing_line("//");
+      write_listing_line("//");
+    }
   }
-  std::printf("%s\n\n", std::string(82, '/').c_str());
-  std::fflush(stdout);
+  write_listing_line(std::string(82, '/').c_str());
+  write_listing_line("");
 }
 
 // Dispatches one line to every entry that takes it.
@@ -174,6 +180,14 @@ bool dispatch(const cmd_entry_t* table, int32_t count, const std::string& line, 
     }
     if (vol_above(1)) writeMsg(MSG_PLAIN, "Function: %s", upper);
     opal_exit_t rc = e.handler(&args);
+    // Ctrl-C during the command: it ended early or did not look, either way
+    // its work is not whole.
+    bool interrupted = stop_requested();
+    clear_stop_request();
+    if (interrupted) {
+      if (vol_above(0)) writeMsg(MSG_ERROR, "Interrupted");
+      if (rc == EXIT_OK) rc = EXIT_GENERIC_ERROR;
+    }
     opal_decode_exit_code(rc, exit_name);
     if (rc == EXIT_OK) {
       ++counters.passed;
@@ -187,6 +201,7 @@ bool dispatch(const cmd_entry_t* table, int32_t count, const std::string& line, 
       if (vol_above(1)) writeMsg(MSG_ERROR, "Function: %s, Exit Code: %s", upper, exit_name);
     }
     if (vol_above(0)) writeMsg(MSG_PLAIN, "%s", kSeparator);
+    if (interrupted) break;  // "all" stops too
   }
   return found;
 }

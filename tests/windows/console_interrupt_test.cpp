@@ -1,0 +1,32 @@
+// Ctrl-C at luma_cli's console, through the platform layer: the console's
+// control event reaches the routine the interactive console adds, which asks
+// the running command to stop, and the program goes on. On Windows (wine64
+// here) the event comes from the console on a thread of its own; on the
+// simulated machine from SIGINT.
+#include <gtest/gtest.h>
+
+#include "cli_terminal/terminal_console.h"
+#include "core/stop_request.h"
+#include "oal/oal.h"
+
+namespace {
+
+bool stop_within_two_seconds() {
+  HANDLE pause = oal::CreateEventA(nullptr, FALSE, FALSE, nullptr);
+  for (int i = 0; i < 200 && !stop_requested(); ++i) oal::WaitForSingleObject(pause, 10);
+  oal::CloseHandle(pause);
+  return stop_requested();
+}
+
+TEST(ConsoleInterrupts, CtrlCAndCtrlBreakRequestAStopAndTheProgramGoesOn) {
+  ASSERT_TRUE(catch_console_interrupts());
+  for (DWORD event : {DWORD(CTRL_C_EVENT), DWORD(CTRL_BREAK_EVENT)}) {
+    clear_stop_request();
+    ASSERT_TRUE(oal::GenerateConsoleCtrlEvent(event, 0)) << "event " << event << ", error " << oal::GetLastError();
+    EXPECT_TRUE(stop_within_two_seconds()) << "event " << event;
+  }
+  release_console_interrupts();
+  clear_stop_request();
+}
+
+}  // namespace
