@@ -44,8 +44,13 @@ class ScopedFamily {
   cmn_hw_regs_t* mine_;
 };
 
-// The captured machine's family when the log names its device, else the
-// session's; the choice is said on one line.
+const char* ordinal(int field) {
+  static const char* const kOrdinals[] = {"1st", "2nd", "3rd"};
+  return kOrdinals[field];
+}
+
+}  // namespace
+
 int replay_family(const ReportLog& log) {
   if (log.has_device_id) {
     int id = family_id_of_device(log.device_id);
@@ -59,13 +64,6 @@ int replay_family(const ReportLog& log) {
     writeMsg(MSG_PLAIN, "The log names no chipset: decoding with this machine's %s family", family_short_name(id));
   return id;
 }
-
-const char* ordinal(int field) {
-  static const char* const kOrdinals[] = {"1st", "2nd", "3rd"};
-  return kOrdinals[field];
-}
-
-}  // namespace
 
 bool parse_check_line(char* line, uint32_t out[3], int* bad) {
   auto blank = [](char c) { return c == ' ' || c == '\t'; };

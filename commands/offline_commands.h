@@ -11,6 +11,11 @@
 opal_exit_t cmd_parse_qrt(cmd_args_t* args);
 opal_exit_t cmd_check_regs(cmd_args_t* args);
 
+struct ReportLog;
+// The family a report log is decoded with: the captured machine's when the
+// log names its device, else the session's; the choice is said on one line.
+int replay_family(const ReportLog& log);
+
 // The expected-values file's longest line; a longer one is an error.
 constexpr size_t kCheckLineMax = 255;
 

@@ -187,13 +187,13 @@ opal_exit_t cmd_get_tv_regs(cmd_args_t* args) {
 opal_exit_t cmd_get_vgacntrl(cmd_args_t* args) {
   size_t n = 0;
   const bit_field_t* fields = vgacntrl_fields(&n);
-  return register_lines(args, 0x71400, "VGACNTRL Value", fields, n, 4);
+  return register_lines(args, vgacntrl_row().offset, vgacntrl_row().title, fields, n, 4);
 }
 
 opal_exit_t cmd_get_reg_lvds(cmd_args_t* args) {
   size_t n = 0;
   const bit_field_t* fields = lvds_fields(&n);
-  return register_lines(args, 0x61180, "LVDS Value", fields, n, 3);
+  return register_lines(args, lvds_row().offset, lvds_row().title, fields, n, 3);
 }
 
 opal_exit_t cmd_get_fuse_regs(cmd_args_t* args) {

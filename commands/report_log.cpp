@@ -160,7 +160,3 @@ bool read_report_log(const char* path, ReportLog& log) {
   return ok;
 }
 
-const char* family_short_name(int family_id) {
-  static const char* const kNames[] = {"", "ava", "dov", "", "cyr", "eft", "fyn", "bex"};
-  return family_id > 0 && family_id < 8 && *kNames[family_id] ? kNames[family_id] : "unknown";
-}

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "hw/hw_regs.h"
 #include "hw/register_source.h"
 
 // The nine ranges the automatic report dumps, in its order (inclusive).
@@ -41,6 +42,3 @@ struct ReportLog {
 void parse_report_log(const char* text, size_t size, ReportLog& log);
 // Reads and parses the file; false when it cannot be read.
 bool read_report_log(const char* path, ReportLog& log);
-
-// "ava", "dov", "cyr", "eft", "fyn" or "bex" for a family id.
-const char* family_short_name(int family_id);

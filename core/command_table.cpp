@@ -12,6 +12,7 @@ namespace {
 
 cmd_entry_t* joined_table = nullptr;
 int32_t joined_count = 0;
+const ExtraCommands* extra_commands = nullptr;
 
 // The handler of a command this deliverable carries, or null.
 cmd_handler_t carried_handler(const CommandInfo& c) {
@@ -31,8 +32,13 @@ const CommandInfo* find_command_info(uint32_t id) {
   const CommandInfo* rows = command_catalog(&n);
   for (size_t i = 0; i < n; ++i)
     if (rows[i].id == id) return &rows[i];
+  for (size_t i = 0; extra_commands && i < extra_commands->count; ++i)
+    if (extra_commands->info[i].id == id) return &extra_commands->info[i];
   return nullptr;
 }
+
+void register_extra_commands(const ExtraCommands* extra) { extra_commands = extra; }
+const ExtraCommands* registered_extra_commands() { return extra_commands; }
 
 extern "C" cmd_entry_t* get_command_table(int32_t* count) {
   if (!joined_table) {

@@ -141,6 +141,19 @@ struct CommandSet {
 };
 extern const CommandSet kCommandSet;
 
+// Commands a front end carries beyond its parts object's command set
+// (luma_cli's register commands): their catalogue rows and handlers, in
+// one table linked into that front end only. They never join the
+// library's table below; the console appends them to its own copy, and
+// once registered their names and help texts answer like the others'.
+struct ExtraCommands {
+  const CommandInfo* info;
+  const CommandHandlerRow* handlers;  // one per row of `info`, same order
+  size_t count;
+};
+void register_extra_commands(const ExtraCommands* extra);
+const ExtraCommands* registered_extra_commands();
+
 // The joined table, built on first use and kept until release.
 extern "C" cmd_entry_t* get_command_table(int32_t* count);
 void release_command_table();

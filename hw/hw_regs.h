@@ -138,6 +138,8 @@ class cmn_hw_regs_t {
   virtual uint32_t isr_offset() const { return 0x20AC; }
   virtual uint32_t esr_offset() const { return 0x20B8; }
   virtual uint32_t dma_fadd_offset() const { return 0x20D0; }
+  // The offset of the error table's register that `op` decodes.
+  uint32_t error_reg_offset(decode_op op) const;
   // The display base address register of pipe A (0) or pipe B (non-zero).
   virtual uint32_t surface_addr_offset(int pipe_b) const = 0;
   // The graphics aperture in bytes; false when the host bridge (or the
@@ -232,6 +234,8 @@ int family_id_of_device(uint16_t device_id);
 // access driver reports, ava when it is not loaded or cannot tell.
 cmn_hw_regs_t* create_hw_regs();
 cmn_hw_regs_t* create_hw_regs_for(int family_id);
+// "ava", "dov", "cyr", "eft", "fyn" or "bex" for a family id; "unknown" else.
+const char* family_short_name(int family_id);
 void destroy_hw_regs(cmn_hw_regs_t* family);
 
 // ---- The data behind the families (register_fields.cpp, register_maps.cpp).
@@ -243,12 +247,15 @@ struct decode_rows_t {
 };
 decode_rows_t family_decode_rows(family_bit family);
 
-// A register row of a shared dump table: the families that have it.
+// A register row of a shared dump table: the families that have it, and
+// its short name (lower case with underscores, unique within each family
+// that has the row) by which the register commands find it.
 struct reg_row_t {
   uint32_t offset;
   const char* title;
   decode_op decode;
   uint8_t families;
+  const char* name;
 };
 enum class reg_table { plane, port, error };
 const reg_row_t* register_rows(reg_table table, size_t* count);
@@ -260,6 +267,9 @@ const reg_row_t* tv_rows(size_t* count);
 // The DPLL A control and divisor registers of a family id.
 void dpll_a_offsets(int family_id, uint32_t offsets[3]);
 
-// The field layout of get_vgacntrl and get_reg_lvds.
+// The field layout of get_vgacntrl and get_reg_lvds, and the one register
+// each of them prints (decode DECODE_NONE: its fields are those above).
 const bit_field_t* vgacntrl_fields(size_t* count);
 const bit_field_t* lvds_fields(size_t* count);
+const reg_row_t& vgacntrl_row();
+const reg_row_t& lvds_row();

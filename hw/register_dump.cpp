@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/msglog.h"
+#include "hw/register_names.h"
 
 namespace {
 
@@ -24,13 +25,14 @@ bool blank_after(decode_op op) {
   return op == DECODE_START_ADDR || op == DECODE_STRIDE || op == DECODE_SECOND_EYE_ADDR;
 }
 
-uint32_t field_value(const bit_field_t& f, uint32_t value) {
-  unsigned width = f.high - f.low + 1;
-  uint32_t mask = width >= 32 ? 0xFFFFFFFFu : (1u << width) - 1;
-  return (value >> f.low) & mask;
-}
-
 }  // namespace
+
+void format_bits_label(char* out, size_t size, const bit_field_t& f) {
+  if (f.high == f.low)
+    std::snprintf(out, size, "[%u]", f.high);
+  else
+    std::snprintf(out, size, "[%u:%u]", f.high, f.low);
+}
 
 RegisterSource& dump_source() { return current_source ? *current_source : live_registers(); }
 
@@ -85,15 +87,20 @@ void format_fields(char* out, size_t size, const bit_field_t* fields, size_t cou
   for (size_t i = 0; i < count && used < size; ++i) {
     const bit_field_t& f = fields[i];
     char label[16];
-    if (f.high == f.low)
-      std::snprintf(label, sizeof label, "[%u]", f.high);
-    else
-      std::snprintf(label, sizeof label, "[%u:%u]", f.high, f.low);
+    format_bits_label(label, sizeof label, f);
     int n = std::snprintf(out + used, size - used, "%s%-7s %-40s: 0x%lX", i ? "\n" : "", label, f.name,
                           static_cast<unsigned long>(field_value(f, value)));
     if (n < 0) break;
     used += static_cast<size_t>(n);
   }
+}
+
+void format_field_change(char* out, size_t size, const bit_field_t& field, uint32_t old_value, uint32_t new_value) {
+  char label[16];
+  format_bits_label(label, sizeof label, field);
+  std::snprintf(out, size, "    %-7s %-40s: 0x%lX -> 0x%lX", label, field.name,
+                static_cast<unsigned long>(field_value(field, old_value)),
+                static_cast<unsigned long>(field_value(field, new_value)));
 }
 
 void print_fields(const bit_field_t* fields, size_t count, uint32_t value, bool blank) {

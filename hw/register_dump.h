@@ -55,6 +55,10 @@ size_t snapshot_bytes_at(uintptr_t address);
 // "[31]" or "[29:26]" and the rest of a field line, lines joined by "\n".
 // Writes at most `size` bytes, always terminated.
 void format_fields(char* out, size_t size, const bit_field_t* fields, size_t count, uint32_t value);
+// "[31]" or "[29:26]": a field's bits as the field lines write them.
+void format_bits_label(char* out, size_t size, const bit_field_t& field);
+// "    [29:26] disp_a_src_pxl_fmt      : 0x6 -> 0x0": a field that changed.
+void format_field_change(char* out, size_t size, const bit_field_t& field, uint32_t old_value, uint32_t new_value);
 // The fields as messages of four lines each; `blank_after` ends the last
 // message with an empty line.
 void print_fields(const bit_field_t* fields, size_t count, uint32_t value, bool blank_after);

@@ -17,81 +17,86 @@ constexpr uint8_t ALL = AVA | DOV | CYR | EFT | FYN | BEX;
 
 // Each table in dump order; a family dumps the rows that name it.
 const reg_row_t kPlaneRows[] = {
-    {0x70180, "Display A Plane Control Register", DECODE_PLANE_A_CTRL, ALL},
-    {0x70184, "Display A Start Address Register", DECODE_START_ADDR, ALL},
-    {0x70188, "Display A Stride Register", DECODE_STRIDE, ALL},
-    {0x70190, "Sprite Height and Width Register", DECODE_SPRITE_SIZE, AVA | DOV | CYR | EFT},
-    {0x70194, "Sprite Color Key Value Register", DECODE_COLOR_KEY, ALL},
-    {0x7019C, "Display A Stereo Second Eye Address", DECODE_SECOND_EYE_ADDR, AVA | DOV | CYR},
-    {0x71180, "Display B Plane Control Register", DECODE_PLANE_B_CTRL, ALL},
-    {0x71184, "Display B Start Address Register", DECODE_START_ADDR, ALL},
-    {0x71188, "Display B Stride Register", DECODE_STRIDE, ALL},
-    {0x71190, "Sprite Height and Width Register", DECODE_SPRITE_SIZE, ALL},
-    {0x71194, "Sprite Color Key Value Register", DECODE_COLOR_KEY, ALL},
-    {0x7119C, "Display B Stereo Second Eye Address", DECODE_SECOND_EYE_ADDR, AVA | DOV | CYR},
+    {0x70180, "Display A Plane Control Register", DECODE_PLANE_A_CTRL, ALL, "plane_a_ctrl"},
+    {0x70184, "Display A Start Address Register", DECODE_START_ADDR, ALL, "plane_a_start_addr"},
+    {0x70188, "Display A Stride Register", DECODE_STRIDE, ALL, "plane_a_stride"},
+    {0x70190, "Sprite Height and Width Register", DECODE_SPRITE_SIZE, AVA | DOV | CYR | EFT, "sprite_a_size"},
+    {0x70194, "Sprite Color Key Value Register", DECODE_COLOR_KEY, ALL, "sprite_a_color_key"},
+    {0x7019C, "Display A Stereo Second Eye Address", DECODE_SECOND_EYE_ADDR, AVA | DOV | CYR, "plane_a_second_eye_addr"},
+    {0x71180, "Display B Plane Control Register", DECODE_PLANE_B_CTRL, ALL, "plane_b_ctrl"},
+    {0x71184, "Display B Start Address Register", DECODE_START_ADDR, ALL, "plane_b_start_addr"},
+    {0x71188, "Display B Stride Register", DECODE_STRIDE, ALL, "plane_b_stride"},
+    {0x71190, "Sprite Height and Width Register", DECODE_SPRITE_SIZE, ALL, "sprite_b_size"},
+    {0x71194, "Sprite Color Key Value Register", DECODE_COLOR_KEY, ALL, "sprite_b_color_key"},
+    {0x7119C, "Display B Stereo Second Eye Address", DECODE_SECOND_EYE_ADDR, AVA | DOV | CYR, "plane_b_second_eye_addr"},
 };
 
 const reg_row_t kPortRows[] = {
-    {0x61180, "LVDS Port", DECODE_LVDS_PORT, FYN | BEX},
-    {0x61100, "Analog Port", DECODE_ANALOG_PORT, AVA | DOV | CYR | BEX},
-    {0x61120, "DVO A Port", DECODE_DVO_A_PORT, AVA | DOV | CYR},
-    {0x61140, "DVO B Port", DECODE_DVO_PORT, AVA | DOV | CYR | EFT},
-    {0x61140, "DVOB Port", DECODE_DVO_PORT, FYN},
-    {0x61140, "DVO/HDMIB Port", DECODE_DVO_PORT, BEX},
-    {0x61160, "DVO C Port", DECODE_DVO_PORT, AVA | DOV | CYR},
-    {0x61160, "DVO/HDMIC Port", DECODE_DVO_PORT, BEX},
-    {0x61150, "DVO/DISPLAY Port DFT", DECODE_DP_DFT_PORT, BEX},
-    {0x64100, "DVO/DISPLAY Port B", DECODE_DP_PORT, BEX},
-    {0x64200, "DVO/DISPLAY Port C", DECODE_DP_PORT, BEX},
-    {0x7000, "CDVO Port", DECODE_PORT_7000, FYN},
+    {0x61180, "LVDS Port", DECODE_LVDS_PORT, FYN | BEX, "lvds_port"},
+    {0x61100, "Analog Port", DECODE_ANALOG_PORT, AVA | DOV | CYR | BEX, "analog_port"},
+    {0x61120, "DVO A Port", DECODE_DVO_A_PORT, AVA | DOV | CYR, "dvo_a_port"},
+    {0x61140, "DVO B Port", DECODE_DVO_PORT, AVA | DOV | CYR | EFT, "dvo_b_port"},
+    {0x61140, "DVOB Port", DECODE_DVO_PORT, FYN, "dvo_b_port"},
+    {0x61140, "DVO/HDMIB Port", DECODE_DVO_PORT, BEX, "dvo_b_port"},
+    {0x61160, "DVO C Port", DECODE_DVO_PORT, AVA | DOV | CYR, "dvo_c_port"},
+    {0x61160, "DVO/HDMIC Port", DECODE_DVO_PORT, BEX, "dvo_c_port"},
+    {0x61150, "DVO/DISPLAY Port DFT", DECODE_DP_DFT_PORT, BEX, "dp_dft_port"},
+    {0x64100, "DVO/DISPLAY Port B", DECODE_DP_PORT, BEX, "dp_b_port"},
+    {0x64200, "DVO/DISPLAY Port C", DECODE_DP_PORT, BEX, "dp_c_port"},
+    {0x7000, "CDVO Port", DECODE_PORT_7000, FYN, "cdvo_port"},
 };
 
 // Offsets 0: taken from the family's error register offsets.
 const reg_row_t kErrorRows[] = {
-    {0, "Page Table Error Register", DECODE_PGTBL_ER, ALL},
-    {0, "Instruction Parser Error Indication Register", DECODE_IPEIR, AVA | DOV | CYR},
-    {0, "Instruction Parser Error Header Register", DECODE_IPEHR, AVA | DOV | CYR},
-    {0, "Active Head Pointer Register", DECODE_ACTHD, AVA | DOV | CYR},
-    {0, "Interrupt Status Register", DECODE_INT_STATUS, ALL},
-    {0, "Error Status Register", DECODE_ERROR_STATUS, ALL},
-    {0, "Primary DMA Fetch Address Register", DECODE_DMA_FADD, AVA | DOV | CYR},
+    {0, "Page Table Error Register", DECODE_PGTBL_ER, ALL, "pgtbl_er"},
+    {0, "Instruction Parser Error Indication Register", DECODE_IPEIR, AVA | DOV | CYR, "ipeir"},
+    {0, "Instruction Parser Error Header Register", DECODE_IPEHR, AVA | DOV | CYR, "ipehr"},
+    {0, "Active Head Pointer Register", DECODE_ACTHD, AVA | DOV | CYR, "acthd"},
+    {0, "Interrupt Status Register", DECODE_INT_STATUS, ALL, "int_status"},
+    {0, "Error Status Register", DECODE_ERROR_STATUS, ALL, "error_status"},
+    {0, "Primary DMA Fetch Address Register", DECODE_DMA_FADD, AVA | DOV | CYR, "dma_fadd"},
 };
 
 // Offsets 0: the family's DPLL A registers.
 const reg_row_t kPipeRows[] = {
-    {0, "A Control Register", DECODE_DPLL_A_CTRL, ALL},
-    {0, "DPLL A Divisor Register 0", DECODE_DPLL_DIVISOR, ALL},
-    {0, "DPLL A Divisor Register 1", DECODE_DPLL_DIVISOR, ALL},
-    {0x70008, "Pipe A Configuration Register", DECODE_PIPE_A_CONF, ALL},
-    {0x60000, "Pipe A Horizantal Total Register", DECODE_PIPE_A_HTOTAL, ALL},
-    {0x60004, "Pipe A Horizantal Blank Register", DECODE_PIPE_A_HBLANK, ALL},
-    {0x60008, "Pipe A Horizantal Sync Register", DECODE_PIPE_A_HSYNC, ALL},
-    {0x6000C, "Pipe A Vertical Total Register", DECODE_PIPE_A_VTOTAL, ALL},
-    {0x60010, "Pipe A Vertical Blank Register", DECODE_PIPE_A_VBLANK, ALL},
-    {0x60014, "Pipe A Vertical Sync Register", DECODE_PIPE_A_VSYNC, ALL},
-    {0x6001C, "Pipe A Source Image Size", DECODE_PIPE_A_SRC_SIZE, ALL},
-    {0x6018, "B Control Register", DECODE_DPLL_B_CTRL, ALL},
-    {0x6048, "DPLL B Divisor Register 0", DECODE_DPLL_B_DIVISOR0, ALL},
-    {0x604C, "DPLL B Divisor Register 1", DECODE_DPLL_B_DIVISOR1, ALL},
-    {0x71008, "Pipe B Configuration Register", DECODE_PIPE_B_CONF, ALL},
-    {0x61000, "Pipe B Horizantal Total Register", DECODE_PIPE_B_HTOTAL, ALL},
-    {0x61004, "Pipe B Horizantal Blank Register", DECODE_PIPE_B_HBLANK, ALL},
-    {0x61008, "Pipe B Horizantal Sync Register", DECODE_PIPE_B_HSYNC, ALL},
-    {0x6100C, "Pipe B Vertical Total Register", DECODE_PIPE_B_VTOTAL, ALL},
-    {0x61010, "Pipe B Vertical Blank Register", DECODE_PIPE_B_VBLANK, ALL},
-    {0x61014, "Pipe B Vertical Sync Register", DECODE_PIPE_B_VSYNC, ALL},
-    {0x6101C, "Pipe B Source Image Size", DECODE_PIPE_B_SRC_SIZE, ALL},
+    {0, "A Control Register", DECODE_DPLL_A_CTRL, ALL, "dpll_a_ctrl"},
+    {0, "DPLL A Divisor Register 0", DECODE_DPLL_DIVISOR, ALL, "dpll_a_divisor0"},
+    {0, "DPLL A Divisor Register 1", DECODE_DPLL_DIVISOR, ALL, "dpll_a_divisor1"},
+    {0x70008, "Pipe A Configuration Register", DECODE_PIPE_A_CONF, ALL, "pipe_a_conf"},
+    {0x60000, "Pipe A Horizantal Total Register", DECODE_PIPE_A_HTOTAL, ALL, "pipe_a_htotal"},
+    {0x60004, "Pipe A Horizantal Blank Register", DECODE_PIPE_A_HBLANK, ALL, "pipe_a_hblank"},
+    {0x60008, "Pipe A Horizantal Sync Register", DECODE_PIPE_A_HSYNC, ALL, "pipe_a_hsync"},
+    {0x6000C, "Pipe A Vertical Total Register", DECODE_PIPE_A_VTOTAL, ALL, "pipe_a_vtotal"},
+    {0x60010, "Pipe A Vertical Blank Register", DECODE_PIPE_A_VBLANK, ALL, "pipe_a_vblank"},
+    {0x60014, "Pipe A Vertical Sync Register", DECODE_PIPE_A_VSYNC, ALL, "pipe_a_vsync"},
+    {0x6001C, "Pipe A Source Image Size", DECODE_PIPE_A_SRC_SIZE, ALL, "pipe_a_src_size"},
+    {0x6018, "B Control Register", DECODE_DPLL_B_CTRL, ALL, "dpll_b_ctrl"},
+    {0x6048, "DPLL B Divisor Register 0", DECODE_DPLL_B_DIVISOR0, ALL, "dpll_b_divisor0"},
+    {0x604C, "DPLL B Divisor Register 1", DECODE_DPLL_B_DIVISOR1, ALL, "dpll_b_divisor1"},
+    {0x71008, "Pipe B Configuration Register", DECODE_PIPE_B_CONF, ALL, "pipe_b_conf"},
+    {0x61000, "Pipe B Horizantal Total Register", DECODE_PIPE_B_HTOTAL, ALL, "pipe_b_htotal"},
+    {0x61004, "Pipe B Horizantal Blank Register", DECODE_PIPE_B_HBLANK, ALL, "pipe_b_hblank"},
+    {0x61008, "Pipe B Horizantal Sync Register", DECODE_PIPE_B_HSYNC, ALL, "pipe_b_hsync"},
+    {0x6100C, "Pipe B Vertical Total Register", DECODE_PIPE_B_VTOTAL, ALL, "pipe_b_vtotal"},
+    {0x61010, "Pipe B Vertical Blank Register", DECODE_PIPE_B_VBLANK, ALL, "pipe_b_vblank"},
+    {0x61014, "Pipe B Vertical Sync Register", DECODE_PIPE_B_VSYNC, ALL, "pipe_b_vsync"},
+    {0x6101C, "Pipe B Source Image Size", DECODE_PIPE_B_SRC_SIZE, ALL, "pipe_b_src_size"},
 };
 
 const reg_row_t kTvRows[] = {
-    {0x68000, "TV-Out Control Register", DECODE_TV_CTRL, ALL},
-    {0x68080, "TV Filter Control Register", DECODE_TV_FILTER_CTRL, ALL},
-    {0x6808C, "Cosine Rom Register", DECODE_TV_COSINE_ROM, ALL},
-    {0x68090, "Closed Caption Control Register", DECODE_TV_CC_CTRL, ALL},
-    {0x68098, "Closed Caption Data Field 2 Register", DECODE_TV_CC_DATA, ALL},
-    {0x680B0, "Wide Screen Signaling Control Register", DECODE_TV_WSS_CTRL, ALL},
-    {0x680B4, "Wide Screen Signaling Data Register", DECODE_TV_WSS_DATA, ALL},
+    {0x68000, "TV-Out Control Register", DECODE_TV_CTRL, ALL, "tv_ctrl"},
+    {0x68080, "TV Filter Control Register", DECODE_TV_FILTER_CTRL, ALL, "tv_filter_ctrl"},
+    {0x6808C, "Cosine Rom Register", DECODE_TV_COSINE_ROM, ALL, "tv_cosine_rom"},
+    {0x68090, "Closed Caption Control Register", DECODE_TV_CC_CTRL, ALL, "tv_cc_ctrl"},
+    {0x68098, "Closed Caption Data Field 2 Register", DECODE_TV_CC_DATA, ALL, "tv_cc_data"},
+    {0x680B0, "Wide Screen Signaling Control Register", DECODE_TV_WSS_CTRL, ALL, "tv_wss_ctrl"},
+    {0x680B4, "Wide Screen Signaling Data Register", DECODE_TV_WSS_DATA, ALL, "tv_wss_data"},
 };
+
+// The registers of get_vgacntrl and get_reg_lvds; the LVDS one is the
+// port table's LVDS Port register under another layout.
+const reg_row_t kVgaCntrlRow = {0x71400, "VGACNTRL Value", DECODE_NONE, ALL, "vgacntrl"};
+const reg_row_t kLvdsRow = {0x61180, "LVDS Value", DECODE_NONE, ALL, "lvds_ctrl"};
 
 const bit_field_t kVgaCntrlFields[] = {
     {31, 31, "vga_display_disable"}, {30, 30, "vga_popup_2x_centered_mode_scaling"},
@@ -208,17 +213,7 @@ void copy_rows(const cmn_hw_regs_t& family, reg_table which, reg_desc_t** table,
     d.offset = rows[i].offset;
     d.decode = rows[i].decode;
     std::snprintf(d.title, sizeof d.title, "%s", rows[i].title);
-    if (which == reg_table::error) {
-      switch (d.decode) {
-        case DECODE_PGTBL_ER: d.offset = family.pgtbl_er_offset(); break;
-        case DECODE_IPEIR: d.offset = family.ipeir_offset(); break;
-        case DECODE_IPEHR: d.offset = family.ipehr_offset(); break;
-        case DECODE_ACTHD: d.offset = family.acthd_offset(); break;
-        case DECODE_INT_STATUS: d.offset = family.isr_offset(); break;
-        case DECODE_ERROR_STATUS: d.offset = family.esr_offset(); break;
-        default: d.offset = family.dma_fadd_offset(); break;
-      }
-    }
+    if (which == reg_table::error) d.offset = family.error_reg_offset(d.decode);
   }
   *table = copy;
   *count = used;
@@ -293,6 +288,9 @@ const bit_field_t* lvds_fields(size_t* count) {
   return kLvdsFields;
 }
 
+const reg_row_t& vgacntrl_row() { return kVgaCntrlRow; }
+const reg_row_t& lvds_row() { return kLvdsRow; }
+
 // ---- The class tree --------------------------------------------------------
 
 cmn_hw_regs_t::~cmn_hw_regs_t() { delete[] ranges_; }
@@ -322,6 +320,18 @@ void cmn_hw_regs_t::get_port_regs(reg_desc_t** table, uint32_t* count) {
 
 void cmn_hw_regs_t::get_error_regs(reg_desc_t** table, uint32_t* count) {
   copy_rows(*this, reg_table::error, table, count, "Error regs is not NULL. Possible memory leak!");
+}
+
+uint32_t cmn_hw_regs_t::error_reg_offset(decode_op op) const {
+  switch (op) {
+    case DECODE_PGTBL_ER: return pgtbl_er_offset();
+    case DECODE_IPEIR: return ipeir_offset();
+    case DECODE_IPEHR: return ipehr_offset();
+    case DECODE_ACTHD: return acthd_offset();
+    case DECODE_INT_STATUS: return isr_offset();
+    case DECODE_ERROR_STATUS: return esr_offset();
+    default: return dma_fadd_offset();
+  }
 }
 
 // The base prints nothing.
@@ -440,3 +450,8 @@ cmn_hw_regs_t* create_hw_regs() {
 }
 
 void destroy_hw_regs(cmn_hw_regs_t* family) { delete family; }
+
+const char* family_short_name(int family_id) {
+  static const char* const kNames[] = {"", "ava", "dov", "", "cyr", "eft", "fyn", "bex"};
+  return family_id > 0 && family_id < 8 && *kNames[family_id] ? kNames[family_id] : "unknown";
+}

@@ -321,6 +321,51 @@ LUMA_API opal_exit_t opal_get_golden_htotal(opal_mode_t** input, opal_mode_t** o
 LUMA_API uint32_t opal_read_mmio_reg(uint32_t offset, uint32_t width);
 LUMA_API opal_exit_t opal_write_mmio_reg(uint32_t offset, uint32_t value, uint32_t width);
 
+/* ---- Registers by name ---------------------------------------------------
+ * The registers the dump commands print, named in the chipset family of
+ * the session (after opal_open(1)). A name is
+ *   REG        a short name ("pipe_a_conf"), an MMIO offset ("0x70008") or
+ *              a title in any case ("Pipe A Configuration Register", blanks
+ *              also written as '_')
+ *   REG.FIELD  one field of it ("pipe_a_conf.pipe_enable")
+ *   FIELD      a field alone, where its name is unique in the family
+ * with the wildcards '*' and '?' in either part ("pipe_a_*", "*.*enable*").
+ * A part without '.' names registers when any register matches it, fields
+ * otherwise. A name that matches nothing (the message suggests up to three
+ * close names), or several where one is needed (the message lists them),
+ * returns 5; 6 when the session has no register maps or the register cannot
+ * be read. Messages go out as every other message, by the debug volume. */
+
+/* One register, or one field of it, that a name matched. */
+#define OPAL_REG_NAME_SIZE 64
+#define OPAL_REG_TITLE_SIZE 96
+typedef struct opal_reg_match_t {
+  char name[OPAL_REG_NAME_SIZE];    /* the register's short name */
+  char field[OPAL_REG_NAME_SIZE];   /* the field's name; "" for the whole register */
+  char title[OPAL_REG_TITLE_SIZE];  /* the register's title as the dumps print it */
+  uint32_t offset;                  /* MMIO offset */
+  uint32_t device;                  /* PCI device whose register it is: 2, or 3 */
+  uint8_t high, low;                /* the field's bits; 31 and 0 for a register */
+  uint8_t unused[2];
+} opal_reg_match_t;
+
+/* Every register or field `pattern` matches, in dump order (fields in
+ * register order): *count entries in a table released with
+ * opal_free_regs. A field name alone that several registers have is
+ * refused (5); a wildcard may match any number. */
+LUMA_API opal_exit_t opal_find_regs(const char* pattern, opal_reg_match_t** matches, uint32_t* count);
+LUMA_API void opal_free_regs(opal_reg_match_t* matches);
+/* The value of one register, or of one field (shifted down to bit 0). */
+LUMA_API opal_exit_t opal_read_reg(const char* name, uint32_t* value);
+/* Writes one field (its value, from bit 0) or one whole register: reads
+ * the register, changes only the field's bits (bits of the fields named
+ * reservedN are kept on every write), writes it and reads it back.
+ * *before and *after (either may be null) receive the register as first
+ * read and as read back. 5 before anything is touched for a value that
+ * does not fit the field, a reserved field or a captured log; 6 when the
+ * driver fails or the read-back differs from what was written. */
+LUMA_API opal_exit_t opal_write_reg(const char* name, uint32_t value, uint32_t* before, uint32_t* after);
+
 /* CRC and frame buffer */
 /* The pipe's CRC per colour channel over one frame, from port 0 (the
  * pipe's output), 1 (DVOB) or 2 (DVOC). */

@@ -43,7 +43,8 @@ fi
 # volume), plus opal_en_dis_port; LUMAGUI.exe imports nothing else from it.
 lacking='opal_get_reg_value opal_set_reg_value opal_del_reg opal_get_config_id opal_set_config_id
   opal_read_mmio_reg opal_write_mmio_reg opal_get_crc_values opal_get_frame_buffer opal_save_frame_buffer_bmp
-  opal_free_frame_buffer opal_get_video_fps opal_video_fps_rate opal_get_golden_htotal opal_set_debug_volume'
+  opal_free_frame_buffer opal_get_video_fps opal_video_fps_rate opal_get_golden_htotal opal_set_debug_volume
+  opal_find_regs opal_free_regs opal_read_reg opal_write_reg'
 ui_want=$( { printf '%s\n' "$want" | grep -vxF "$(printf '%s\n' $lacking)"; echo opal_en_dis_port; } | sort)
 if [ ! -f "$bin/lumaui.dll" ]; then
   echo "lumaui.dll ($triple) was not built" >&2; status=1

@@ -129,6 +129,8 @@ constexpr uint32_t kCrcControl = 0x60050, kCrcFirstResult = 0x60060;
 constexpr uint32_t kDvoDetect[2] = {0x61140, 0x61160};
 constexpr uint64_t kLargestAperture = 512u << 20;
 constexpr unsigned long long kFrameMs = 17;
+constexpr uint32_t kPipeConf[2] = {0x70008, 0x71008};
+constexpr uint32_t kVblankBit[2] = {1u << 7, 1u << 5};
 
 }  // namespace
 
@@ -265,6 +267,17 @@ bool GraphicsEngine::read(uint64_t address, unsigned size, uint32_t& value) {
     value = unit.values[(offset - first) / 4];
     return true;
   }
+  if (offset == kInterruptStatus) {
+    value = memory_.mem_read(address, 4);
+    unsigned long long frame = machine_.waited_ms() / kFrameMs;
+    for (int pipe = 0; pipe < 2; ++pipe) {
+      const VblankLatch& latch = vblank_[pipe];
+      if (!latch.cleared) continue;
+      bool blanked = (reg(kPipeConf[pipe]) & 0x80000000u) && frame > latch.frame;
+      value = blanked ? value | kVblankBit[pipe] : value & ~kVblankBit[pipe];
+    }
+    return true;
+  }
   for (int port = 0; port < 2; ++port)
     if (offset == kDvoDetect[port]) {
       value = memory_.mem_read(address, 4) | (dvo_present_[port] ? 4u : 0u);
@@ -276,6 +289,9 @@ bool GraphicsEngine::read(uint64_t address, unsigned size, uint32_t& value) {
 void GraphicsEngine::written(uint64_t address, unsigned size, uint32_t value) {
   if (!mmio_ || address < mmio_ || address - mmio_ >= 0x80000 || size != 4) return;
   uint32_t offset = static_cast<uint32_t>(address - mmio_);
+  if (offset == kInterruptStatus)
+    for (int pipe = 0; pipe < 2; ++pipe)
+      if (value & kVblankBit[pipe]) vblank_[pipe] = {true, machine_.waited_ms() / kFrameMs};
   for (int pipe = 0; pipe < 2; ++pipe) {
     if (offset != kCrcControl + kPipeStep * pipe) continue;
     CrcUnit& unit = crc_[pipe];

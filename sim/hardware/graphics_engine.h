@@ -15,6 +15,10 @@
 // registers hold CRCs over the pipe's visible frame. The enable bit stays
 // set until 0 is written. DVOB and DVOC show bit 2 when their SDVO device
 // is on the bus.
+// Interrupt status (0x20AC): its vertical blank bits (7 pipe A, 5 pipe B)
+// are cleared by writing 1 to them, and from then on each vertical blank of
+// the enabled pipe (every frame time) sets them again. Until software first
+// clears one, the register reads as written.
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -47,6 +51,9 @@ class GraphicsEngine {
   void written(uint64_t address, unsigned size, uint32_t value);
   // Before the driver maps a range: the planes' pictures follow their registers.
   void sync_planes();
+  // The interrupt status register, whose bits follow the pipes' enables.
+  bool is_interrupt_status(uint64_t address) const { return mmio_ && address == mmio_ + kInterruptStatus; }
+  static constexpr uint32_t kInterruptStatus = 0x20AC;
 
   // The CRC over one channel of a frame, as the unit computes it.
   static uint32_t crc32(uint32_t crc, uint8_t byte);
@@ -74,6 +81,12 @@ class GraphicsEngine {
     unsigned long long started_ms = 0;
     uint32_t values[4] = {};
   } crc_[2];
+  // A vertical blank bit once software has cleared it: the frame it was
+  // cleared in; set again at the next frame of an enabled pipe.
+  struct VblankLatch {
+    bool cleared = false;
+    unsigned long long frame = 0;
+  } vblank_[2];
 };
 
 }  // namespace sim

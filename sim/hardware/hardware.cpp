@@ -406,7 +406,7 @@ bool check_profile(const Profile& p, std::string& error) {
       }
     }
   }
-  for (const char* sec : {"fuses", "mmio 2", "mmio 3", "gmbus"})
+  for (const char* sec : {"fuses", "mmio 2", "mmio 3", "mmio 2 read_only", "mmio 3 read_only", "gmbus"})
     if (const Profile::Section* s = p.section(sec))
       for (auto& [key, value] : *s) {
         long long v;
@@ -494,6 +494,14 @@ Hardware::Hardware(Machine& machine) : machine_(machine), gmbus_(machine.profile
       phys_write((bar & ~0xFu) + static_cast<uint64_t>(k), 4, static_cast<uint32_t>(v));
     }
   }
+  for (uint32_t dev : {2u, 3u})
+    if (const Profile::Section* s = p.section("mmio " + std::to_string(dev) + " read_only"))
+      for (auto& [key, value] : *s) {
+        long long k = 0, v = 0;
+        parse_number(key, k);
+        parse_number(value, v);
+        read_only_[dev - 2][static_cast<uint32_t>(k) & ~3u] |= static_cast<uint32_t>(v);
+      }
   booted_ = true;
   if (Function* fn = function(0, 2)) {
     uint16_t id;
@@ -576,8 +584,29 @@ uint32_t Hardware::phys_read(uint64_t address, unsigned size) {
   uint32_t reg;
   if (in_gmbus(address, reg)) return gmbus_.read(reg & ~3u) >> (8 * (reg & 3));
   uint32_t v;
+  // Its vertical blank bits follow the pipes' enables, which follow the screens.
+  if (engine_ && engine_->is_interrupt_status(address))
+    if (Function* fn = function(0, 2)) follow_display((mmio_bar(*fn, 2) & ~0xFu) + 0x70008);
   if (engine_ && engine_->read(address, size, v)) return v;
   return mem_read(address, size);
+}
+
+uint32_t Hardware::keep_read_only(uint64_t address, unsigned size, uint32_t value) {
+  for (uint32_t dev : {2u, 3u}) {
+    const auto& bits = read_only_[dev - 2];
+    Function* fn = bits.empty() ? nullptr : function(0, dev);
+    if (!fn) continue;
+    uint64_t base = mmio_bar(*fn, dev) & ~0xFu;
+    if (!base || address < base || address - base >= static_cast<uint64_t>(kLargestMmioWindow)) continue;
+    uint64_t offset = address - base;
+    auto it = bits.find(static_cast<uint32_t>(offset & ~3u));
+    if (it == bits.end()) continue;
+    unsigned shift = 8 * static_cast<unsigned>(offset & 3);
+    uint32_t width = size >= 4 ? 0xFFFFFFFFu : (1u << (8 * size)) - 1;
+    uint32_t mask = (it->second >> shift) & width;
+    return (value & ~mask) | (mem_read(address, size) & mask);
+  }
+  return value;
 }
 
 uint32_t Hardware::mem_read(uint64_t address, unsigned size) {
@@ -632,6 +661,8 @@ void Hardware::phys_write(uint64_t address, unsigned size, uint32_t value) {
     gmbus_.write(reg & ~3u, value);
     return;
   }
+  // The profile's registers go in whole; later writes keep read-only bits.
+  if (booted_) value = keep_read_only(address, size, value);
   mem_write(address, size, value);
   if (engine_) engine_->written(address, size, value);
 }

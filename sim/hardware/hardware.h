@@ -9,6 +9,8 @@
 //                offset: byte_XX, word_XX, dword_XX
 //   [fuses]      control word = value answered at 0xD4 of the host bridge
 //   [mmio 2], [mmio 3]  MMIO offset = initial dword of that device's window
+//   [mmio 2 read_only], [mmio 3 read_only]  MMIO offset = mask of the bits
+//                that writes do not change there
 //   [gmbus]      latency (status reads per controller step, default 2),
 //                sdvo_pending_reads (default 1), analog_edid, sdvo70, sdvo72,
 //                sdvo_ddc (flags, default on)
@@ -126,6 +128,10 @@ class Hardware : public Part, public PhysicalMemory {
   Machine& machine_;
   std::map<uint32_t, Function> functions_;  // key bus << 8 | slot
   std::map<uint32_t, uint32_t> fuses_;
+  // Per device window (2, 3): offset -> bits writes leave as they are.
+  std::map<uint32_t, uint32_t> read_only_[2];
+  // A write with the read-only bits of its dword kept.
+  uint32_t keep_read_only(uint64_t address, unsigned size, uint32_t value);
   std::unordered_map<uint64_t, std::vector<uint8_t>> pages_;
   GmbusModel gmbus_;
   DisplayRegisters display_registers_;

@@ -1,10 +1,12 @@
 // What Tab completes at luma_cli's prompt, word by word.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
 #include "cli_terminal/completion.h"
+#include "cli_terminal/register_completion.h"
 #include "support/sim_fixture.h"
 
 namespace {
@@ -73,6 +75,33 @@ TEST(Completion, ArgumentKindsGoByCommandInAnyCaseAndPosition) {
   EXPECT_EQ(argument_kind("READ_MEM", 3), ArgumentKind::kWidth);
   EXPECT_EQ(argument_kind("read_mem", 5), ArgumentKind::kNone);
   EXPECT_EQ(argument_kind("read_mem", 0), ArgumentKind::kNone);
+}
+
+// The dov family's names: registers, REG.FIELD after a dot, fields alone
+// only where the family has them once.
+TEST(Completion, RegisterAndFieldNamesOfTheFamily) {
+  auto has = [](const std::vector<std::string>& words, const std::string& w) {
+    return std::find(words.begin(), words.end(), w) != words.end();
+  };
+  std::vector<std::string> plane = register_names_for(2, "PLANE_A_");
+  EXPECT_TRUE(has(plane, "plane_a_ctrl"));
+  EXPECT_TRUE(has(plane, "plane_a_stride"));
+  EXPECT_FALSE(has(plane, "plane_b_ctrl"));
+  std::vector<std::string> fields = register_names_for(2, "plane_a_ctrl.disp_");
+  EXPECT_TRUE(has(fields, "plane_a_ctrl.disp_plane_a_enable"));
+  EXPECT_TRUE(has(fields, "plane_a_ctrl.disp_a_pipe_select"));
+  for (const auto& f : fields) EXPECT_EQ(f.rfind("plane_a_ctrl.", 0), 0u) << f;
+  EXPECT_TRUE(has(register_names_for(2, "disp_plane_a_en"), "disp_plane_a_enable"));
+  EXPECT_TRUE(register_names_for(99, "plane").empty());
+
+  // Through the provider, for the commands that take names.
+  set_word_provider(ArgumentKind::kRegister, [](const std::string& p) { return register_names_for(2, p); });
+  EXPECT_EQ(complete_line("read_reg plane_a_str", kCommands).candidates, std::vector<std::string>{"plane_a_stride"});
+  EXPECT_EQ(complete_line("read_reg pipe_a_conf plane_a_str", kCommands).candidates,
+            std::vector<std::string>{"plane_a_stride"});
+  EXPECT_EQ(complete_line("watch_reg plane_a_ctrl 100 ", kCommands).candidates, std::vector<std::string>{});
+  set_word_provider(ArgumentKind::kRegister, nullptr);
+  EXPECT_TRUE(complete_line("read_reg plane_a_str", kCommands).candidates.empty());
 }
 
 TEST(Completion, CommonPrefixKeepsTheFirstCandidatesCase) {

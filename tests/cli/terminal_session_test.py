@@ -94,7 +94,7 @@ class Console:
             try:
                 self._read(0.2)
             except EOFError:
-                break
+                time.sleep(0.05)  # the terminal is closed; the process may still be ending
             done, status = os.waitpid(self.pid, os.WNOHANG)
             if done:
                 self.status = os.waitstatus_to_exitcode(status)
@@ -176,6 +176,8 @@ class TerminalSession(unittest.TestCase):
             (b"read_ring_ins s\t", "read_ring_ins sec "),  # a ring name
             (b"enable LV\t", "enable LVDS "),       # a port word
             (b"read_mem 0x1000 4 1\t", "read_mem 0x1000 4 16 "),  # a width
+            (b"read_reg plane_a_c\t", "read_reg plane_a_ctrl "),  # a register of the family
+            (b"read_reg plane_a_ctrl.disp_plane_a_en\t", "plane_a_ctrl.disp_plane_a_enable "),  # a field
         ]
         for keys, shown in cases:
             c.send(keys)
@@ -242,6 +244,12 @@ class TerminalSession(unittest.TestCase):
         c.send(b"read_mmio 0x70180\r")
         c.expect("Function: READ_MMIO, Exit Code: EXIT_OK")
         c.expect("luma> ")
+        c.send(b"watch_reg plane_a_ctrl 100 1000\r")
+        c.expect("Function: WATCH_REG")
+        time.sleep(0.3)
+        c.send(CTRL_C)
+        c.expect("Function: WATCH_REG, Exit Code:", timeout=3)
+        c.expect("luma> ")
         c.send(b"wait 30\r")
         c.expect("Waiting for:")
         c.send(CTRL_C)
@@ -252,8 +260,8 @@ class TerminalSession(unittest.TestCase):
         log = self.log()
         self.assertNotIn("No command found", log)
         self.assertNotIn("get_os_na", log)
-        self.assertEqual(log.count("Interrupted\n"), 2)
-        self.assertTrue(log.endswith("\nULTSUMMARY 1 2\n"), log[-200:])
+        self.assertEqual(log.count("Interrupted\n"), 3)
+        self.assertTrue(log.endswith("\nULTSUMMARY 1 3\n"), log[-200:])
 
     def test_the_log_equals_the_log_of_the_same_lines_through_a_pipe(self):
         lines = ["get_os_name", "read_mmio 0x70180", "write_mmio 0x70180 typo", "help read_",

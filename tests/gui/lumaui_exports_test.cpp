@@ -23,7 +23,8 @@ const char* const kLumainfoOnly[] = {
     "opal_set_debug_volume", "opal_free_frame_buffer", "opal_get_frame_buffer", "opal_save_frame_buffer_bmp",
     "opal_get_crc_values",   "opal_get_video_fps",     "opal_get_golden_htotal", "opal_video_fps_rate",
     "opal_read_mmio_reg",    "opal_write_mmio_reg",    "opal_get_reg_value",     "opal_set_reg_value",
-    "opal_del_reg",          "opal_get_config_id",     "opal_set_config_id"};
+    "opal_del_reg",          "opal_get_config_id",     "opal_set_config_id",     "opal_find_regs",
+    "opal_free_regs",        "opal_read_reg",          "opal_write_reg"};
 
 }  // namespace
 

@@ -8,13 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "commands/register_name_commands.h"
 #include "compare_logs.h"
 #include "console/console_tool.h"
 #include "terminal_console.h"
 
 namespace {
 
-constexpr ConsoleTool kTool{"LUMA_CLI", "luma_cli.log"};
+constexpr ConsoleTool kTool{"LUMA_CLI", "luma_cli.log", &register_name_commands};
 
 // Exit status for options the parser refuses.
 constexpr int kBadUsage = 2;

@@ -8,65 +8,10 @@
 
 #include "commands/report_log.h"
 #include "hw/hw_regs.h"
+#include "hw/register_dump.h"
+#include "hw/register_names.h"
 
 namespace {
-
-struct NamedRegister {
-  uint32_t offset;
-  std::string title;
-  const bit_field_t* fields;
-  size_t count;
-};
-
-// The fields a decode operation prints, following its "decode as" hops.
-void fields_of(const cmn_hw_regs_t& family, decode_op op, const bit_field_t** fields, size_t* count) {
-  const decode_row_t* row = family.decode_row(op);
-  for (int hops = 0; row && row->as != DECODE_NONE && hops < DECODE_OP_COUNT; ++hops) row = family.decode_row(row->as);
-  *fields = row ? row->fields : nullptr;
-  *count = row ? row->count : 0;
-}
-
-// Every register the replayed dumps name for a family, once each.
-std::vector<NamedRegister> named_registers(const cmn_hw_regs_t& family) {
-  std::vector<NamedRegister> regs;
-  std::set<uint32_t> seen;
-  auto add = [&](uint32_t offset, const char* title, decode_op op) {
-    if (!seen.insert(offset).second) return;
-    NamedRegister r{offset, title, nullptr, 0};
-    fields_of(family, op, &r.fields, &r.count);
-    regs.push_back(r);
-  };
-  for (auto get : {&cmn_hw_regs_t::get_error_regs, &cmn_hw_regs_t::get_port_regs, &cmn_hw_regs_t::get_plane_regs}) {
-    reg_desc_t* table = nullptr;
-    uint32_t n = 0;
-    (const_cast<cmn_hw_regs_t&>(family).*get)(&table, &n);
-    for (uint32_t i = 0; table && i < n; ++i) add(table[i].offset, table[i].title, table[i].decode);
-    free_reg_table(table);
-  }
-  uint32_t dpll[3];
-  dpll_a_offsets(family.family_id(), dpll);
-  size_t n = 0;
-  const reg_row_t* rows = pipe_rows(&n);
-  for (size_t i = 0; i < n; ++i)
-    if (rows[i].families & family.family()) add(i < 3 ? dpll[i] : rows[i].offset, rows[i].title, rows[i].decode);
-  rows = tv_rows(&n);
-  for (size_t i = 0; i < n; ++i)
-    if (rows[i].families & family.family()) add(rows[i].offset, rows[i].title, rows[i].decode);
-  for (auto [offset, title, get] : {std::make_tuple(0x71400u, "VGACNTRL Value", &vgacntrl_fields),
-                                     std::make_tuple(0x61180u, "LVDS Value", &lvds_fields)}) {
-    if (!seen.insert(offset).second) continue;
-    NamedRegister r{offset, title, nullptr, 0};
-    r.fields = get(&r.count);
-    regs.push_back(r);
-  }
-  return regs;
-}
-
-uint32_t field_value(const bit_field_t& f, uint32_t value) {
-  unsigned width = f.high - f.low + 1u;
-  uint32_t mask = width >= 32 ? 0xFFFFFFFFu : (1u << width) - 1;
-  return (value >> f.low) & mask;
-}
 
 std::string family_text(const ReportLog& log) {
   char text[64];
@@ -104,30 +49,35 @@ int compare_report_logs(const char* first_path, const char* second_path) {
                 first_path, family_text(logs[0]).c_str(), second_path, family_text(logs[1]).c_str());
     return kCompareDiffer;
   }
-  cmn_hw_regs_t* family = create_hw_regs_for(family_ids[0]);
-  if (!family) return kCompareUnreadable;
+  const RegisterMap* map = RegisterMap::of_family(family_ids[0]);
+  if (!map) return kCompareUnreadable;
   std::printf("Comparing %s with %s (%s family)\n", first_path, second_path, family_short_name(family_ids[0]));
   CapturedMmio mmio[2];
   for (int i = 0; i < 2; ++i) logs[i].fill(mmio[i]);
   unsigned differing = 0;
-  for (const NamedRegister& r : named_registers(*family)) {
+  // Each offset once, under the first register the dumps name there, the
+  // error, port and plane tables first.
+  std::vector<const named_reg_t*> order;
+  for (dump_table t : {dump_table::error, dump_table::port, dump_table::plane, dump_table::pipe, dump_table::tv,
+                       dump_table::vgacntrl, dump_table::lvds})
+    for (const named_reg_t& r : map->registers())
+      if (r.table == t) order.push_back(&r);
+  std::set<uint32_t> seen;
+  for (const named_reg_t* reg : order) {
+    const named_reg_t& r = *reg;
     uint32_t a = 0, b = 0;
+    if (!seen.insert(r.offset).second) continue;
     if (!mmio[0].read32(r.offset, &a) || !mmio[1].read32(r.offset, &b) || a == b) continue;
     ++differing;
-    std::printf("%-35s [0x%-6X] : 0x%08X -> 0x%08X\n", r.title.c_str(), r.offset, a, b);
-    for (size_t i = 0; i < r.count; ++i) {
+    std::printf("%-35s [0x%-6X] : 0x%08X -> 0x%08X\n", r.title, r.offset, a, b);
+    for (size_t i = 0; i < r.field_count; ++i) {
       const bit_field_t& f = r.fields[i];
-      uint32_t fa = field_value(f, a), fb = field_value(f, b);
-      if (fa == fb) continue;
-      char label[16];
-      if (f.high == f.low)
-        std::snprintf(label, sizeof label, "[%u]", f.high);
-      else
-        std::snprintf(label, sizeof label, "[%u:%u]", f.high, f.low);
-      std::printf("    %-7s %-40s: 0x%X -> 0x%X\n", label, f.name, fa, fb);
+      if (field_value(f, a) == field_value(f, b)) continue;
+      char line[160];
+      format_field_change(line, sizeof line, f, a, b);
+      std::printf("%s\n", line);
     }
   }
-  destroy_hw_regs(family);
   if (!differing) {
     std::printf("The captures agree on every named register\n");
     return kCompareSame;

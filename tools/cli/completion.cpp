@@ -34,6 +34,11 @@ const CommandArguments kCommandArguments[] = {
     {"check_regs", {ArgumentKind::kFile}},
     {"get_pci_info", {ArgumentKind::kFile}},
     {"get_edid_info", {ArgumentKind::kFile}},
+    {"use_log", {ArgumentKind::kFile}},
+    {"find_reg", {ArgumentKind::kRegister}},
+    {"read_reg", {ArgumentKind::kRegister, ArgumentKind::kRegister, ArgumentKind::kRegister, ArgumentKind::kRegister}},
+    {"write_reg", {ArgumentKind::kRegister}},
+    {"watch_reg", {ArgumentKind::kRegister}},
 };
 
 // Words the interpreter itself takes besides the table's commands.
@@ -120,9 +125,8 @@ Completion complete_line(const std::string& line, const std::vector<std::string>
         c.candidates = matching_paths(word);
         c.file = true;
         break;
-      case ArgumentKind::kRegister:
-      case ArgumentKind::kField: {
-        auto it = providers().find(argument_kind(before[0], before.size()));
+      case ArgumentKind::kRegister: {
+        auto it = providers().find(ArgumentKind::kRegister);
         if (it != providers().end() && it->second) c.candidates = it->second(word);
         break;
       }

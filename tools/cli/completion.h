@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-enum class ArgumentKind { kNone, kRing, kPort, kWidth, kFile, kRegister, kField };
+enum class ArgumentKind { kNone, kRing, kPort, kWidth, kFile, kRegister };
 
 // The kind of the command's argument `position` (1 is the first argument).
 ArgumentKind argument_kind(const std::string& command, size_t position);
@@ -18,7 +18,8 @@ struct Completion {
 };
 
 // Supplies the words of a kind the completer does not know by itself (the
-// register and field names): the words beginning with `prefix`, any case.
+// names of registers and fields, REG or REG.FIELD): the words beginning
+// with `prefix`, any case.
 using WordProvider = std::function<std::vector<std::string>(const std::string& prefix)>;
 void set_word_provider(ArgumentKind kind, WordProvider provider);
 

@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <system_error>
 
-#include "core/command_table.h"
 #include "core/msglog.h"
 #include "core/stop_request.h"
+#include "register_completion.h"
 #include "oal/oal.h"
 
 namespace {
@@ -19,14 +19,6 @@ BOOL WINAPI on_console_control(DWORD event) {
   if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
   request_stop();
   return TRUE;
-}
-
-std::vector<std::string> command_names() {
-  std::vector<std::string> names;
-  int32_t count = 0;
-  const cmd_entry_t* table = get_command_table(&count);
-  for (int32_t i = 0; table && i < count; ++i) names.push_back(table[i].name);
-  return names;
 }
 
 }  // namespace
@@ -54,7 +46,7 @@ std::string history_file_path() {
   return (folder / "luma_cli_history").string();
 }
 
-void TerminalConsole::begin() {
+void TerminalConsole::begin(const std::vector<std::string>& commands) {
   terminal_ = oal::CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                0, nullptr);
   if (terminal_ == INVALID_HANDLE_VALUE) terminal_ = nullptr;
@@ -64,7 +56,7 @@ void TerminalConsole::begin() {
     oal::WriteConsoleA(terminal_, kGreeting, static_cast<DWORD>(std::strlen(kGreeting)), &written, nullptr);
   }
   catch_console_interrupts();
-  std::vector<std::string> commands = command_names();
+  set_word_provider(ArgumentKind::kRegister, session_register_names);
   editor_ = make_line_editor(terminal_, history_file_path(),
                              [commands](const std::string& line) { return complete_line(line, commands); });
 }

@@ -22,7 +22,7 @@ std::string history_file_path();
 
 class TerminalConsole : public ConsoleInput {
  public:
-  void begin() override;
+  void begin(const std::vector<std::string>& command_names) override;
   std::optional<std::string> read_line() override;
   void end() override;
 

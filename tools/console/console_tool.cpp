@@ -9,6 +9,7 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/command_table.h"
 #include "core/msglog.h"
@@ -263,6 +264,22 @@ void run_loop(const LineSource& in, const cmd_entry_t* table, int32_t count, Cou
   }
 }
 
+// The tool's own commands after the library's, their texts registered.
+void append_extra_commands(const ExtraCommands* extra, std::vector<cmd_entry_t>& commands) {
+  register_extra_commands(extra);
+  for (size_t i = 0; extra && i < extra->count; ++i) {
+    const CommandInfo& info = extra->info[i];
+    cmd_entry_t e{};
+    e.id = info.id;
+    std::snprintf(e.name, sizeof e.name, "%s", info.name);
+    e.min_tokens = info.min_tokens;
+    e.max_tokens = info.max_tokens;
+    e.in_all = info.in_all;
+    e.handler = extra->handlers[i].handler;
+    commands.push_back(e);
+  }
+}
+
 }  // namespace
 
 int console_main(const ConsoleTool& tool, int argc, char** argv) { return console_run(tool, argc, argv, stdin); }
@@ -297,7 +314,6 @@ int console_session(const ConsoleTool& tool, bool scripted, FILE* input, Console
     return kExitNoLog;
   }
   banner(program);
-  if (terminal) terminal->begin();
 
   Counters counters;
   int32_t count = 0;
@@ -305,7 +321,14 @@ int console_session(const ConsoleTool& tool, bool scripted, FILE* input, Console
   if (!table) {
     if (vol_above(0)) writeMsg(MSG_ERROR, "ERROR: Invalid pointer returned");
   } else {
-    run_loop(LineSource{input, terminal}, table, count, counters);
+    std::vector<cmd_entry_t> commands(table, table + count);
+    append_extra_commands(tool.extra, commands);
+    if (terminal) {
+      std::vector<std::string> names;
+      for (const cmd_entry_t& e : commands) names.push_back(e.name);
+      terminal->begin(names);
+    }
+    run_loop(LineSource{input, terminal}, commands.data(), static_cast<int32_t>(commands.size()), counters);
   }
 
   opal_close();

@@ -4,10 +4,15 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <vector>
+
+struct ExtraCommands;
 
 struct ConsoleTool {
   const char* program;   // upper-case name in the banner, usage and console lines
   const char* log_name;  // the report log, in the current directory
+  // Commands of this tool alone, after the library's (null: none).
+  const ExtraCommands* extra = nullptr;
 };
 
 // Runs the tool as its main function does; returns the exit status.
@@ -21,8 +26,9 @@ int console_run(const ConsoleTool& tool, int argc, char** argv, FILE* input);
 class ConsoleInput {
  public:
   virtual ~ConsoleInput() = default;
-  // Once the log is open, before the first line.
-  virtual void begin() {}
+  // Once the log is open, before the first line, with the names of the
+  // commands the session carries.
+  virtual void begin(const std::vector<std::string>& command_names) = 0;
   // The next command line without its line end; nullopt at the end of input.
   virtual std::optional<std::string> read_line() = 0;
   // After the closing summary, as the run ends.
