@@ -214,6 +214,11 @@ BOOL SetConsoleCtrlHandler(PHANDLER_ROUTINE routine, BOOL add) {
   return FALSE;
 }
 
+BOOL AllocConsole() {
+  sim::set_last_error(ERROR_ACCESS_DENIED);
+  return FALSE;
+}
+
 BOOL GenerateConsoleCtrlEvent(DWORD event, DWORD) {
   if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) {
     sim::set_last_error(ERROR_INVALID_PARAMETER);

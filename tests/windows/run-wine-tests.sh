@@ -102,6 +102,12 @@ else
 fi
 echo "== luma_cli.exe end to end"
 e2e "luma_cli, real display settings" no luma_cli
+echo "== Ctrl-C through the platform layer, at a terminal (script gives wine one)"
+if script -qec "\"$run\" \"$build/bin/console_interrupt_tests.exe\"" "$build/console-interrupt.txt" >/dev/null 2>&1; then
+  echo "ok (Ctrl-C at the console)"
+else
+  echo "FAIL (Ctrl-C at the console): see $build/console-interrupt.txt" >&2; failed=1
+fi
 echo "== luma_cli.exe scripted from a pipe: no prompt, the log as on Linux"
 dir=$(mktemp -d "${TMPDIR:-/tmp}/luma-wine-script-XXXXXX")
 cp "$build/bin/luma_cli.exe" "$dir/"

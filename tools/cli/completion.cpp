@@ -50,14 +50,6 @@ std::map<ArgumentKind, WordProvider>& providers() {
   return p;
 }
 
-bool begins_with(const std::string& word, const std::string& prefix) {
-  if (prefix.size() > word.size()) return false;
-  for (size_t i = 0; i < prefix.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(word[i])) != std::tolower(static_cast<unsigned char>(prefix[i])))
-      return false;
-  return true;
-}
-
 void add_matching(std::vector<std::string>& out, const std::vector<std::string>& words, const std::string& prefix) {
   for (const auto& w : words)
     if (begins_with(w, prefix)) out.push_back(w);
@@ -92,6 +84,14 @@ ArgumentKind argument_kind(const std::string& command, size_t position) {
     if (begins_with(command, c.command) && command.size() == std::string(c.command).size())
       return c.kinds[position - 1];
   return ArgumentKind::kNone;
+}
+
+bool begins_with(const std::string& word, const std::string& prefix) {
+  if (prefix.size() > word.size()) return false;
+  for (size_t i = 0; i < prefix.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(word[i])) != std::tolower(static_cast<unsigned char>(prefix[i])))
+      return false;
+  return true;
 }
 
 void set_word_provider(ArgumentKind kind, WordProvider provider) { providers()[kind] = std::move(provider); }

@@ -27,6 +27,9 @@ void set_word_provider(ArgumentKind kind, WordProvider provider);
 // the command names the session carries.
 Completion complete_line(const std::string& line, const std::vector<std::string>& commands);
 
+// Whether `word` begins with `prefix`, ignoring letter case.
+bool begins_with(const std::string& word, const std::string& prefix);
+
 // The longest beginning that every candidate shares (any letter case taken
 // from the first).
 std::string common_prefix(const std::vector<std::string>& candidates);

@@ -1,20 +1,12 @@
 #include "register_completion.h"
 
-#include <cctype>
 #include <map>
 
+#include "completion.h"
 #include "core/session.h"
 #include "hw/register_names.h"
 
 namespace {
-
-bool begins_with(const std::string& word, const std::string& prefix) {
-  if (prefix.size() > word.size()) return false;
-  for (size_t i = 0; i < prefix.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(word[i])) != std::tolower(static_cast<unsigned char>(prefix[i])))
-      return false;
-  return true;
-}
 
 // A family's completion words, built at the first Tab that needs them.
 struct FamilyWords {

@@ -17,6 +17,10 @@ BOOL GetConsoleMode(HANDLE console, LPDWORD mode);
 // ends. Windows calls them on a thread of its own, the simulated machine
 // from its SIGINT handler, so a routine only sets a lock-free flag.
 BOOL SetConsoleCtrlHandler(PHANDLER_ROUTINE routine, BOOL add);
+// Gives a process started without a console one of its own; fails with
+// ERROR_ACCESS_DENIED for one that has a console (the simulated machine's
+// processes always count as having one).
+BOOL AllocConsole();
 // Raises a console control event (the simulated machine: in this process).
 BOOL GenerateConsoleCtrlEvent(DWORD event, DWORD process_group);
 }  // namespace oal
