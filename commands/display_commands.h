@@ -2,6 +2,8 @@
 // flip, attributes, the display-port mapping and the video frame rate.
 #pragma once
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "core/command_table.h"
 
@@ -30,6 +32,8 @@ bool word_is(const char* text, const char* word);
 
 // Port number of a port-type word ("LVDS", "tv"), 0 for any other text.
 uint32_t port_type_number(const char* word);
+// Every port-type word, as the help texts write them.
+std::vector<std::string> port_type_words();
 // Configuration type of a keyword ("single", "Clone"), 0 for any other text.
 uint32_t config_keyword_type(const char* word);
 // "MULTI_TYPE_CLONE" and its siblings, "Unknown" for other values.

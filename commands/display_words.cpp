@@ -55,6 +55,14 @@ uint32_t port_type_number(const char* word) {
   return 0;
 }
 
+std::vector<std::string> port_type_words() {
+  std::vector<std::string> words;
+  for (const auto& t : kPortTypes)
+    for (const char* name : t.names)
+      if (name) words.push_back(name);
+  return words;
+}
+
 uint32_t config_keyword_type(const char* word) {
   if (!word) return 0;
   for (const auto& c : kConfigTypes)

@@ -4,6 +4,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "oal/oal.h"
 #include "records.h"
@@ -13,14 +14,23 @@ uint32_t debug_volume = 2;
 namespace {
 
 // Destinations, in this order: the debugger, standard output (unless the
-// attached listener takes its place), and the listener a caller attached
-// with opal_set_message_listener, if any.
+// attached listener takes its place), the listener a caller attached with
+// opal_set_message_listener, if any, and an interactive session's console.
 opal_message_listener_t listener = nullptr;
 void* listener_context = nullptr;
 bool listener_only = false;
+HANDLE terminal = nullptr;  // an interactive session's console
+
+void write_to_terminal(uint16_t attribute, const char* text) {
+  DWORD written = 0;
+  if (attribute != kAttrNormal) oal::SetConsoleTextAttribute(terminal, attribute);
+  oal::WriteConsoleA(terminal, text, static_cast<DWORD>(std::strlen(text)), &written, nullptr);
+  if (attribute != kAttrNormal) oal::SetConsoleTextAttribute(terminal, kAttrNormal);
+  oal::WriteConsoleA(terminal, "\n", 1, &written, nullptr);
+}
 
 // `text` has room for a line end after its terminator.
-int write_text(int type, char* text) {
+int write_text(int type, char* text, bool to_debugger = true) {
   if (records::text_to_listeners_only) {
     records::message(type, text);
     return 0;
@@ -34,8 +44,10 @@ int write_text(int type, char* text) {
   uint16_t attribute = attribute_for_type(type);
   HANDLE console = attribute != kAttrNormal ? oal::GetStdHandle(STD_OUTPUT_HANDLE) : nullptr;
   if (console) oal::SetConsoleTextAttribute(console, attribute);
-  oal::OutputDebugStringA(text);
-  oal::OutputDebugStringA("\n");
+  if (to_debugger) {
+    oal::OutputDebugStringA(text);
+    oal::OutputDebugStringA("\n");
+  }
   if (!(listener && listener_only)) {
     // The text and a line end, as printf("%s\n") would, in one write
     // and without a second pass of the formatter.
@@ -45,6 +57,7 @@ int write_text(int type, char* text) {
   }
   if (listener) listener(type, text, listener_context);
   if (console) oal::SetConsoleTextAttribute(console, kAttrNormal);
+  if (terminal) write_to_terminal(attribute, text);
   std::fflush(stdout);
   // The same message, to whatever the front end listens with.
   if (records::wanted()) records::message(type, text);
@@ -60,6 +73,15 @@ void pad_with_dots(char* line, size_t width) {
 }
 
 }  // namespace
+
+void set_message_terminal(HANDLE console) { terminal = console; }
+
+void write_listing_line(const char* text) {
+  // Listings are not cut; the copy has room for the line end.
+  std::string line(text ? text : "");
+  line.push_back('\0');
+  write_text(MSG_PLAIN, line.data(), false);
+}
 
 uint16_t attribute_for_type(int type) {
   switch (type) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "lumainfo.h"
+#include "oal/win_types.h"
 
 // Process-wide verbosity: messages are written above 0, command traces
 // above 1, display traces above 2.
@@ -20,6 +21,14 @@ constexpr int kMessageMax = 260;
 // Console text attributes by message type.
 constexpr uint16_t kAttrNormal = 7;
 uint16_t attribute_for_type(int type);
+
+// A second destination for every message: the console an interactive
+// session runs at, in the message's colour, while the log stays plain.
+// nullptr detaches it.
+void set_message_terminal(HANDLE console);
+// A line of a console's own listing (help): the log and the terminal, not
+// the debugger.
+void write_listing_line(const char* text);
 
 // Writes the system's text for the calling thread's last error.
 void print_last_error();

@@ -5,6 +5,7 @@
 
 #include "command_table.h"
 #include "msglog.h"
+#include "stop_request.h"
 #include "oal/oal.h"
 
 SessionState session;
@@ -134,7 +135,9 @@ extern "C" opal_exit_t opal_get_chipset_name(opal_chipset_info_t* chipset) {
 extern "C" opal_exit_t opal_wait(uint32_t seconds) {
   HANDLE event = oal::CreateEventA(nullptr, FALSE, FALSE, nullptr);
   if (vol_above(1)) writeMsg(MSG_PLAIN, "Waiting for: %5ld seconds\n\n", static_cast<long>(seconds));
-  for (uint32_t i = 0; i < seconds; ++i) oal::WaitForSingleObject(event, 1000);
+  // Tenths of a second, so a stop request ends the wait at once.
+  for (uint64_t tenths = uint64_t(seconds) * 10; tenths && !stop_requested(); --tenths)
+    oal::WaitForSingleObject(event, 100);
   if (event) oal::CloseHandle(event);
   return EXIT_OK;
 }

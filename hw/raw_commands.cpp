@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/msglog.h"
+#include "core/stop_request.h"
 #include "hw/driver_client.h"
 #include "hw/command_params.h"
 #include "hw/pci_dump_file.h"
@@ -82,6 +83,7 @@ opal_exit_t cmd_read_mem(cmd_args_t* args) {
   opal_exit_t rc = EXIT_OK;
   uint8_t buffer[8192];
   for (uint64_t chunk = start; chunk < end; chunk += sizeof buffer) {
+    if (stop_requested()) return EXIT_GENERIC_ERROR;
     uint64_t bytes = end - chunk;
     uint32_t words = (bytes & ~3ull) >= sizeof buffer ? sizeof buffer / 4 : static_cast<uint32_t>((bytes + 3) / 4);
     std::memset(buffer, 0, sizeof buffer);

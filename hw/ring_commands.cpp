@@ -11,6 +11,7 @@
 
 #include "core/msglog.h"
 #include "core/session.h"
+#include "core/stop_request.h"
 #include "hw/driver_client.h"
 #include "hw/frame_capture.h"
 #include "hw/hw_regs.h"
@@ -74,14 +75,23 @@ opal_exit_t cannot_open() {
 
 }  // namespace
 
+namespace {
+const struct {
+  const char* name;
+  uint32_t id;
+} kRings[] = {{"pri", 1}, {"sec", 2}, {"hw", 4}};
+}  // namespace
+
 uint32_t ring_id_of(const char* name) {
-  static const struct {
-    const char* name;
-    uint32_t id;
-  } kRings[] = {{"pri", 1}, {"sec", 2}, {"hw", 4}};
   for (const auto& r : kRings)
     if (strcasecmp(name, r.name) == 0) return r.id;
   return 0;
+}
+
+std::vector<std::string> ring_names() {
+  std::vector<std::string> names;
+  for (const auto& r : kRings) names.push_back(r.name);
+  return names;
 }
 
 bool ring_view(uint32_t start, uint32_t control, uint32_t head, uint32_t tail, uint32_t n, uint64_t aperture,
@@ -220,6 +230,7 @@ opal_exit_t cmd_decode_ins(cmd_args_t* args) {
     if (vol_above(0)) writeMsg(MSG_PLAIN, "%s", line);
   };
   for (uint64_t done = 0; done < total; done += kChunkWords) {
+    if (stop_requested()) return EXIT_GENERIC_ERROR;
     uint64_t at = uint64_t(address) + done * 4;
     if (at > 0xFFFFFFFFull) break;  // past the end of graphics memory's addresses
     uint32_t words = static_cast<uint32_t>(total - done < kChunkWords ? total - done : kChunkWords);

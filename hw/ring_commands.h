@@ -4,6 +4,7 @@
 // memory with the templates of "ins.txt".
 #pragma once
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "core/command_table.h"
@@ -11,6 +12,8 @@
 
 // The ring ids of the ring names; 0 for an unknown name.
 uint32_t ring_id_of(const char* name);
+// The ring names, "pri" first.
+std::vector<std::string> ring_names();
 
 // Where a ring's registers put it and which part of it the dump shows.
 struct ring_view_t {

@@ -27,4 +27,8 @@ T* lookup(HANDLE handle) {
 SIM_API void set_last_error(DWORD code);
 SIM_API DWORD last_error();
 
+// The console's output (CONOUT$): the process's terminal, or
+// INVALID_HANDLE_VALUE with ERROR_INVALID_HANDLE when it has none.
+HANDLE open_console_output();
+
 }  // namespace sim

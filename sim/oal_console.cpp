@@ -2,6 +2,8 @@
 // attributes become ANSI colours, and only while standard output is a
 // terminal: a redirected stream never receives colour codes, and setting an
 // attribute on it fails as it does on Windows.
+#include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cctype>
@@ -18,8 +20,42 @@ namespace {
 class StdHandle : public sim::Object {
  public:
   explicit StdHandle(int fd) : fd(fd) {}
+  StdHandle(int fd, FILE* own) : fd(fd), owned(own) {}
+  ~StdHandle() override {
+    if (owned) std::fclose(owned);
+  }
+  FILE* stream() const { return owned ? owned : fd == 1 ? stdout : stderr; }
   int fd;
+  FILE* owned = nullptr;  // the terminal itself, opened as CONOUT$
 };
+
+// The console control routines, called from the SIGINT handler.
+PHANDLER_ROUTINE ctrl_routines[8];
+volatile sig_atomic_t ctrl_routine_count = 0;
+volatile sig_atomic_t ctrl_c_ignored = 0;  // SetConsoleCtrlHandler(NULL, TRUE)
+
+void on_interrupt(int) {
+  if (ctrl_c_ignored) return;
+  for (int i = ctrl_routine_count; i-- > 0;)
+    if (ctrl_routines[i](CTRL_C_EVENT)) return;
+  // No routine took it: the process ends as Ctrl-C ends it by default.
+  ::signal(SIGINT, SIG_DFL);
+  ::raise(SIGINT);
+}
+
+// Without SA_RESTART: a read waiting for the user returns, as a console
+// read does at Ctrl-C.
+void set_interrupt_action(void (*action)(int)) {
+  struct sigaction sa {};
+  sa.sa_handler = action;
+  sigemptyset(&sa.sa_mask);
+  ::sigaction(SIGINT, &sa, nullptr);
+}
+
+// What SIGINT does for the routines and the ignore flag now set.
+void update_interrupt_action() {
+  set_interrupt_action(ctrl_c_ignored ? SIG_IGN : ctrl_routine_count ? on_interrupt : SIG_DFL);
+}
 
 HANDLE std_handle(int fd) {
   static HANDLE handles[3] = {nullptr, nullptr, nullptr};
@@ -69,6 +105,22 @@ bool utf8_terminal() {
 
 }  // namespace
 
+namespace sim {
+
+// CONOUT$: the terminal the process runs at, wherever standard output goes.
+HANDLE open_console_output() {
+  int fd = ::open("/dev/tty", O_WRONLY | O_CLOEXEC | O_NOCTTY);
+  FILE* stream = fd >= 0 ? ::fdopen(fd, "w") : nullptr;
+  if (!stream) {
+    if (fd >= 0) ::close(fd);
+    set_last_error(ERROR_INVALID_HANDLE);
+    return INVALID_HANDLE_VALUE;
+  }
+  return make_handle(std::make_unique<StdHandle>(fd, stream));
+}
+
+}  // namespace sim
+
 namespace oal {
 
 BOOL WriteConsoleA(HANDLE console, LPCVOID text, DWORD length, LPDWORD written, LPVOID) {
@@ -77,7 +129,7 @@ BOOL WriteConsoleA(HANDLE console, LPCVOID text, DWORD length, LPDWORD written, 
     sim::set_last_error(ERROR_INVALID_HANDLE);
     return FALSE;
   }
-  FILE* stream = h->fd == 1 ? stdout : stderr;
+  FILE* stream = h->stream();
   const char* bytes = static_cast<const char*>(text);
   std::fflush(stream);
   if (utf8_terminal())
@@ -104,7 +156,7 @@ BOOL SetConsoleTextAttribute(HANDLE console, WORD attributes) {
     sim::set_last_error(ERROR_INVALID_HANDLE);
     return FALSE;
   }
-  FILE* stream = h->fd == 1 ? stdout : stderr;
+  FILE* stream = h->stream();
   std::fflush(stream);
   if ((attributes & 0x0F) == 7) {
     std::fputs("\033[0m", stream);
@@ -120,5 +172,60 @@ BOOL SetConsoleTextAttribute(HANDLE console, WORD attributes) {
 }
 
 void OutputDebugStringA(LPCSTR text) { sim::Machine::get().debug_output(text); }
+
+BOOL GetConsoleMode(HANDLE console, LPDWORD mode) {
+  auto* h = sim::lookup<StdHandle>(console);
+  if (!h || !isatty(h->fd)) {
+    sim::set_last_error(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  // Processed, line and echo input; processed output.
+  if (mode) *mode = h->fd == 0 ? 0x7 : 0x1;
+  return TRUE;
+}
+
+BOOL SetConsoleCtrlHandler(PHANDLER_ROUTINE routine, BOOL add) {
+  const int capacity = static_cast<int>(sizeof ctrl_routines / sizeof *ctrl_routines);
+  int count = ctrl_routine_count;
+  if (!routine) {
+    // No routine: Ctrl-C is ignored, or handled as before again.
+    ctrl_c_ignored = add ? 1 : 0;
+    update_interrupt_action();
+    return TRUE;
+  }
+  if (add && count == capacity) {
+    sim::set_last_error(ERROR_NOT_ENOUGH_MEMORY);
+    return FALSE;
+  }
+  if (add) {
+    ctrl_routines[count] = routine;
+    ctrl_routine_count = count + 1;
+    update_interrupt_action();
+    return TRUE;
+  }
+  for (int i = count; i-- > 0;) {
+    if (ctrl_routines[i] != routine) continue;
+    for (int j = i; j + 1 < count; ++j) ctrl_routines[j] = ctrl_routines[j + 1];
+    ctrl_routine_count = count - 1;
+    update_interrupt_action();
+    return TRUE;
+  }
+  sim::set_last_error(ERROR_INVALID_PARAMETER);
+  return FALSE;
+}
+
+BOOL AllocConsole() {
+  sim::set_last_error(ERROR_ACCESS_DENIED);
+  return FALSE;
+}
+
+BOOL GenerateConsoleCtrlEvent(DWORD event, DWORD) {
+  if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) {
+    sim::set_last_error(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  ::raise(SIGINT);
+  return TRUE;
+}
 
 }  // namespace oal

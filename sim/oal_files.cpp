@@ -2,6 +2,7 @@
 // Machine::host_path); "\\.\Name" opens a device that a part of the machine
 // serves. Errors carry the Windows last-error codes.
 #include <fcntl.h>
+#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -123,6 +124,7 @@ void register_device(const char* name, DeviceOpener opener) {
 namespace oal {
 
 HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD, void*, DWORD disposition, DWORD, HANDLE) {
+  if (path && strcasecmp(path, "CONOUT$") == 0) return sim::open_console_output();
   auto& m = sim::Machine::get();
   if (!sim::usable(m, path)) return INVALID_HANDLE_VALUE;
   if (std::strncmp(path, "\\\\.\\", 4) == 0) {

@@ -32,6 +32,12 @@ packages+=(pkgconf)
 packages+=(nlohmann-json3-dev python3-pytest python3-junitparser python3-lxml python3-jsonschema)
 # The report page's tests open it in a real browser.
 packages+=(chromium)
+# luma_cli parses its options with CLI11 (header-only; the Windows build uses
+# the same header).
+packages+=(libcli11-dev)
+# luma_cli's line editor at a Linux terminal, and python3 whose pty module
+# drives it in the terminal tests.
+packages+=(libedit-dev python3)
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done

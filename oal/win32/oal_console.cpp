@@ -11,5 +11,11 @@ BOOL WriteConsoleA(HANDLE console, LPCVOID text, DWORD length, LPDWORD written, 
   return ::WriteConsoleA(console, text, length, written, reserved);
 }
 void OutputDebugStringA(LPCSTR text) { ::OutputDebugStringA(text); }
+BOOL GetConsoleMode(HANDLE console, LPDWORD mode) { return ::GetConsoleMode(console, mode); }
+BOOL SetConsoleCtrlHandler(PHANDLER_ROUTINE routine, BOOL add) { return ::SetConsoleCtrlHandler(routine, add); }
+BOOL AllocConsole() { return ::AllocConsole(); }
+BOOL GenerateConsoleCtrlEvent(DWORD event, DWORD process_group) {
+  return ::GenerateConsoleCtrlEvent(event, process_group);
+}
 
 }  // namespace oal

@@ -106,6 +106,28 @@ echo "== luma_cli.exe end to end"
 e2e "luma_cli, real display settings" no luma_cli
 echo "== two luma_cli.exe sessions sharing the driver"
 "$root/tests/windows/run-shared-driver-test.sh" "$build" || failed=1
+echo "== Ctrl-C through the platform layer, at a terminal (script gives wine one)"
+if script -qec "\"$run\" \"$build/bin/console_interrupt_tests.exe\"" "$build/console-interrupt.txt" >/dev/null 2>&1; then
+  echo "ok (Ctrl-C at the console)"
+else
+  echo "FAIL (Ctrl-C at the console): see $build/console-interrupt.txt" >&2; failed=1
+fi
+echo "== luma_cli.exe scripted from a pipe: no prompt, the log as on Linux"
+dir=$(mktemp -d "${TMPDIR:-/tmp}/luma-wine-script-XXXXXX")
+cp "$build/bin/luma_cli.exe" "$dir/"
+status=0
+printf 'get_os_name\nhelp get_os\nnonsense\nquit\n' |
+  (cd "$dir" && "$run" ./luma_cli.exe --script > console.txt 2>&1) || status=$?
+tr -d '\r' < "$dir/luma_cli.log" > "$dir/log.txt" 2>/dev/null || true
+script_ok=1
+for line in "Function: GET_OS_NAME, Exit Code: EXIT_OK" "// get_os_name" "No command found by the name: nonsense" \
+            "ULTSUMMARY 1 0"; do
+  grep -qxF "$line" "$dir/log.txt" || { echo "FAIL (luma_cli scripted): no line \"$line\" in the log" >&2; script_ok=0; }
+done
+if [ $status -ne 0 ] || grep -q 'luma> ' "$dir/console.txt" "$dir/log.txt"; then
+  echo "FAIL (luma_cli scripted): exit status $status, or a prompt without a terminal" >&2; script_ok=0
+fi
+if [ $script_ok -eq 1 ]; then echo "ok (luma_cli scripted)"; rm -rf "$dir"; else failed=1; echo "kept $dir" >&2; fi
 echo "== LUMAGUI.exe on a virtual display"
 "$root/tests/windows/run-gui-tests.sh" "$build" || failed=1
 exit $failed

@@ -15,6 +15,7 @@
 #include "core/msglog.h"
 #include "core/records.h"
 #include "core/session.h"
+#include "core/stop_request.h"
 #include "oal/oal.h"
 #include "records/run_outputs.h"
 
@@ -78,6 +79,14 @@ bool equals_ignoring_case(const char* a, const char* b) {
   return *a == *b;
 }
 
+// Marks a line that the loop must refuse: longer than a record holds, or
+// holding bytes that are not text.
+void check_line(const std::string& line, bool& too_long, bool& binary) {
+  if (line.size() > kCommandLineMax) too_long = true;
+  for (unsigned char ch : line)
+    if ((ch < 0x20 && ch != '\t') || ch == 0x7F) binary = true;
+}
+
 // One line of standard input without its line end (a CR before the LF is
 // part of the line end too); nullopt at end of input. `too_long` and
 // `binary` report lines that the loop must refuse.
@@ -94,11 +103,24 @@ std::optional<std::string> read_line(FILE* in, bool& too_long, bool& binary) {
   }
   if (!any) return std::nullopt;
   if (!line.empty() && line.back() == '\r') line.pop_back();
-  if (line.size() > kCommandLineMax) too_long = true;
-  for (unsigned char ch : line)
-    if ((ch < 0x20 && ch != '\t') || ch == 0x7F) binary = true;
+  check_line(line, too_long, binary);
   return line;
 }
+
+// Where the loop's lines come from: a stream, or a front end's terminal.
+struct LineSource {
+  FILE* in;
+  ConsoleInput* terminal;
+  std::optional<std::string> next(bool& too_long, bool& binary) const {
+    if (!terminal) return read_line(in, too_long, binary);
+    too_long = binary = false;
+    auto line = terminal->read_line();
+    if (line) check_line(*line, too_long, binary);
+    return line;
+  }
+  // A stream's last line may lack its line end: the loop stops after it.
+  bool ended() const { return !terminal && std::feof(in); }
+};
 
 std::string trim(const std::string& s) {
   size_t b = s.find_first_not_of(" \t");
@@ -110,7 +132,8 @@ std::string trim(const std::string& s) {
 void print_help_listing(const cmd_entry_t* table, int32_t count, const std::string& line) {
   // The filter is what follows "help" and one delimiter.
   std::string filter = line.size() > 5 ? line.substr(5) : "";
-  std::printf("%s\n//\n", kHelpRule);
+  write_listing_line(kHelpRule);
+  write_listing_line("//");
   cmd_args_t args;
   for (int32_t i = 0; i < count; ++i) {
     if (!filter.empty() && strprefix(table[i].name, filter.c_str()) != 0) continue;
@@ -118,11 +141,15 @@ void print_help_listing(const cmd_entry_t* table, int32_t count, const std::stri
     args.help = 1;
     std::snprintf(args.slot[0], sizeof args.slot[0], "%s", table[i].name);
     table[i].handler(&args);
-    for (int32_t s = 0; s < args.count && s < kArgSlots; ++s) std::printf("// %s\n", args.slot[s]);
-    if (args.count) std::printf("//\n//\n");
+    for (int32_t s = 0; s < args.count && s < kArgSlots; ++s)
+      write_listing_line(("// " + std::string(args.slot[s])).c_str());
+    if (args.count) {
+      write_listing_line("//");
+      write_listing_line("//");
+    }
   }
-  std::printf("%s\n\n", std::string(82, '/').c_str());
-  std::fflush(stdout);
+  write_listing_line(std::string(82, '/').c_str());
+  write_listing_line("");
 }
 
 // The command as it starts, for the record listeners: its parameters are
@@ -176,6 +203,14 @@ bool dispatch(const cmd_entry_t* table, int32_t count, const std::string& line, 
     if (records::wanted()) report_begin(e, run_all ? e.name : line.c_str(), args, upper);
     if (vol_above(1)) writeMsg(MSG_PLAIN, "Function: %s", upper);
     opal_exit_t rc = e.handler(&args);
+    // Ctrl-C during the command: it ended early or did not look, either way
+    // its work is not whole.
+    bool interrupted = stop_requested();
+    clear_stop_request();
+    if (interrupted) {
+      if (vol_above(0)) writeMsg(MSG_ERROR, "Interrupted");
+      if (rc == EXIT_OK) rc = EXIT_GENERIC_ERROR;
+    }
     opal_decode_exit_code(rc, exit_name);
     if (rc == EXIT_OK) {
       ++counters.passed;
@@ -190,6 +225,7 @@ bool dispatch(const cmd_entry_t* table, int32_t count, const std::string& line, 
     }
     if (vol_above(0)) writeMsg(MSG_PLAIN, "%s", kSeparator);
     records::command_end(rc, e.name);
+    if (interrupted) break;  // "all" stops too
   }
   return found;
 }
@@ -210,7 +246,7 @@ void append_extra_commands(const ExtraCommands* extra, std::vector<cmd_entry_t>&
   }
 }
 
-void run_loop(FILE* in, const cmd_entry_t* table, int32_t count, Counters& counters) {
+void run_loop(const LineSource& in, const cmd_entry_t* table, int32_t count, Counters& counters) {
   static const char* const kScript[] = {"ALL", "QUIT"};
   int script_lines_used = 0;
   std::string line;
@@ -220,7 +256,7 @@ void run_loop(FILE* in, const cmd_entry_t* table, int32_t count, Counters& count
       if (script_lines_used < 2) line = kScript[script_lines_used++];
     } else {
       bool too_long = false, binary = false;
-      auto next = read_line(in, too_long, binary);
+      auto next = in.next(too_long, binary);
       if (!next) break;
       line = *next;
       // A line the record cannot hold is refused whole rather than cut.
@@ -232,7 +268,7 @@ void run_loop(FILE* in, const cmd_entry_t* table, int32_t count, Counters& count
                    kCommandLineMax);
         ++counters.failed;
         records::command_end(EXIT_INVALID_PARAM_ERROR, "");
-        if (std::feof(in)) break;
+        if (in.ended()) break;
         continue;
       }
     }
@@ -265,7 +301,7 @@ void run_loop(FILE* in, const cmd_entry_t* table, int32_t count, Counters& count
     if (!quit && !consumed) found = dispatch(table, count, line, word, run_all, counters);
     if (quit) break;
     if (!found && vol_above(0)) writeMsg(MSG_ERROR, "No command found by the name: %s", line.c_str());
-    if (std::feof(in) && !auto_report_mode) break;
+    if (!auto_report_mode && in.ended()) break;
   }
 }
 
@@ -275,15 +311,13 @@ void run_loop(FILE* in, const cmd_entry_t* table, int32_t count, Counters& count
 int console_main(const ConsoleTool& tool, int argc, char** argv) { return console_run(tool, argc, argv, stdin); }
 
 int console_run(const ConsoleTool& tool, int argc, char** argv, FILE* input) {
-  const char* program = tool.program;
-  const char* log_name = tool.log_name;
-  auto_report_mode = true;
+  bool scripted = false;
   for (int i = 1; i < argc; ++i) {
     if (i == 1 && (equals_ignoring_case(argv[1], "/?") || equals_ignoring_case(argv[1], "--help"))) {
-      print_usage(program);
+      print_usage(tool.program);
       return 0;
     }
-    if (equals_ignoring_case(argv[i], "--script")) auto_report_mode = false;
+    if (equals_ignoring_case(argv[i], "--script")) scripted = true;
   }
   records::OutputOptions output_options;
   std::string output_error;
@@ -291,11 +325,20 @@ int console_run(const ConsoleTool& tool, int argc, char** argv, FILE* input) {
     std::fprintf(stderr, "ERROR: %s\n", output_error.c_str());
     return static_cast<int>(EXIT_INVALID_PARAM_ERROR);
   }
+  return console_session(tool, scripted, input, nullptr, &output_options);
+}
 
+int console_session(const ConsoleTool& tool, bool scripted, FILE* input, ConsoleInput* terminal,
+                    const records::OutputOptions* output_files) {
+  const char* program = tool.program;
+  const char* log_name = tool.log_name;
+  auto_report_mode = !scripted;
   if (opal_open(1) != EXIT_OK) return static_cast<int>(EXIT_LIB_INIT_ERROR);
   records::RunOutputs outputs;
   char version[32];
   std::snprintf(version, sizeof version, "%d.%d.%d", kVersion[0], kVersion[1], kVersion[2]);
+  const records::OutputOptions output_options = output_files ? *output_files : records::OutputOptions{};
+  std::string output_error;
   if (!outputs.open(output_options, records::live_run_info(program, version, auto_report_mode), output_error)) {
     std::fprintf(stderr, "ERROR: %s\n", output_error.c_str());
     opal_close();
@@ -323,7 +366,12 @@ int console_run(const ConsoleTool& tool, int argc, char** argv, FILE* input) {
   } else {
     std::vector<cmd_entry_t> commands(table, table + count);
     append_extra_commands(tool.extra, commands);
-    run_loop(input, commands.data(), static_cast<int32_t>(commands.size()), counters);
+    if (terminal) {
+      std::vector<std::string> names;
+      for (const cmd_entry_t& e : commands) names.push_back(e.name);
+      terminal->begin(names);
+    }
+    run_loop(LineSource{input, terminal}, commands.data(), static_cast<int32_t>(commands.size()), counters);
   }
 
   opal_close();
@@ -333,6 +381,7 @@ int console_run(const ConsoleTool& tool, int argc, char** argv, FILE* input) {
     writeMsg(MSG_PLAIN, "%s", "");
     writeMsg(MSG_PLAIN, "ULTSUMMARY %d %d", counters.passed, counters.failed);
   }
+  if (terminal) terminal->end();
   if (!outputs.finish()) {
     std::fprintf(stderr, "ERROR: The JUnit or JSON report could not be written whole\n");
     return kExitNoLog;

@@ -243,6 +243,11 @@ typedef struct _MEMORYSTATUS {
 #define FOREGROUND_RED 0x0004
 #define FOREGROUND_INTENSITY 0x0008
 
+// Console control events and their handlers
+#define CTRL_C_EVENT 0
+#define CTRL_BREAK_EVENT 1
+typedef BOOL (*PHANDLER_ROUTINE)(DWORD event);
+
 // Last-error codes the toolkit and its simulated machine use
 #define ERROR_SUCCESS 0L
 #define ERROR_INVALID_FUNCTION 1L
