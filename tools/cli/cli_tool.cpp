@@ -120,7 +120,8 @@ int cli_main(int argc, char** argv) {
   if (!compared.empty()) return compare_report_logs(compared[0].c_str(), compared[1].c_str());
   if (!html.empty()) return write_html_report(html[0].c_str(), html[1].c_str(), html.size() > 2 ? html[2].c_str() : nullptr);
   if (!to_json.empty()) return log_to_json(to_json.c_str(), stdout);
-  if (app.count("--regdb")) return write_register_map_json(regdb.empty() ? nullptr : regdb[0].c_str());
+  if (app.count("--regdb"))  // given alone, the parser may hand over one empty word
+    return write_register_map_json(regdb.empty() || regdb[0].empty() ? nullptr : regdb[0].c_str());
 
   const ConsoleTool tool{"LUMA_CLI", "luma_cli.log", cli_commands()};
   records::OutputOptions outputs{junit, json};
