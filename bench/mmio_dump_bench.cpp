@@ -15,26 +15,12 @@
 #include "floor_report.h"
 #include "hw/raw_access.h"
 #include "lumainfo.h"
+#include "driver_session.h"
 #include "sim/machine.h"
 
 namespace {
 
-// A machine of its own with the driver installed, for the whole program.
-struct Session {
-  Session() {
-    char dir[] = "/tmp/luma-bench-state-XXXXXX";
-    state = mkdtemp(dir);
-    sim::Machine::boot("dov", state);
-    if (chdir(state.c_str()) != 0) std::abort();
-    RedirectedStdout quiet;
-    if (opal_open(1) != EXIT_OK) std::abort();
-  }
-  ~Session() {
-    RedirectedStdout quiet;
-    opal_close();
-  }
-  std::string state;
-};
+using Session = DriverSession;
 
 // The lines the dump writes, as text, with the empty message after each
 // 8 KiB chunk.

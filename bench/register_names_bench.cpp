@@ -18,25 +18,13 @@
 #include "hw/register_access.h"
 #include "lumainfo.h"
 #include "redirected_stdout.h"
+#include "driver_session.h"
 #include "sim/machine.h"
 
 namespace {
 
-struct Session {
-  Session() {
-    char dir[] = "/tmp/luma-bench-state-XXXXXX";
-    state = mkdtemp(dir);
-    sim::Machine::boot("dov", state);
-    if (chdir(state.c_str()) != 0) std::abort();
-    RedirectedStdout quiet;
-    if (opal_open(1) != EXIT_OK) std::abort();
-    register_extra_commands(&register_name_commands);
-  }
-  ~Session() {
-    RedirectedStdout quiet;
-    opal_close();
-  }
-  std::string state;
+struct Session : DriverSession {
+  Session() { register_extra_commands(&register_name_commands); }
 };
 
 Session& session_once() {

@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "commands/offline_commands.h"
+#include "commands/report_log.h"
 #include "core/command_table.h"
 #include "hw/hw_regs.h"
 #include "lumainfo.h"
-#include "oal/files.h"
 
 namespace records {
 
@@ -165,21 +165,10 @@ size_t replay_log_blocks(const char* text, size_t size, Listener& listener) {
 
 namespace {
 
-bool read_whole(const char* path, std::string& text) {
-  FILE* f = oal::fopen(path, "rb");
-  if (!f) return false;
-  char chunk[65536];
-  size_t n;
-  while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) text.append(chunk, n);
-  bool ok = !std::ferror(f);
-  std::fclose(f);
-  return ok;
-}
-
 template <typename Output>
 LogConversion convert(const char* path, Output output) {
   std::string text;
-  if (!read_whole(path, text)) return LogConversion::unreadable;
+  if (!read_whole_file(path, text)) return LogConversion::unreadable;
   JsonLinesWriter writer(output, log_run_info(text.data(), text.size(), path));
   replay_log_blocks(text.data(), text.size(), writer);
   {
