@@ -63,7 +63,7 @@ echo "== build and test"
 run_pass "$root/build"
 if [ "$quick" -eq 0 ]; then
   echo "== build and test under AddressSanitizer and UndefinedBehaviorSanitizer"
-  ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 LSAN_OPTIONS=suppressions="$root/tests/lsan.supp" \
     run_pass "$root/build-sanitize" -DLUMA_SANITIZE=ON -DLUMA_BUILD_BENCH=OFF
   echo "== fuzz targets, a few seconds each from their corpus"
   LUMA_JOBS=$jobs "$root/tools/fuzz.sh" 3
