@@ -220,6 +220,9 @@ class TerminalSession(unittest.TestCase):
         second.expect("read_mmio 0x70180")  # "quit" was the last line; this one before it
         second.send(b"\r")
         second.expect("Function: READ_MMIO, Exit Code: EXIT_OK")
+        # Keys typed before the line editor reads again would meet the
+        # terminal in its cooked mode, where Ctrl-D is no key.
+        second.expect("luma> ")
         second.send(CTRL_D)
         self.assertEqual(second.wait(), 0)
         self.assertIn("ULTSUMMARY 1 0", second.screen())
