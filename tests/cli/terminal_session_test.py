@@ -5,7 +5,9 @@ Each test forks luma_cli onto a fresh pseudo-terminal (Python's pty module:
 the child gets it as its controlling terminal and as standard input, output
 and error), types keys into the terminal's master side and reads the screen
 from it, in a working folder and simulated machine of its own.
-Usage: terminal_session_test.py /path/to/luma_cli [unittest options]
+Usage: terminal_session_test.py /path/to/luma_cli [--preload SHIM] [unittest options]
+  --preload SHIM  loads SHIM into luma_cli (LD_PRELOAD), as the slow
+                  terminal shim that stalls every change of terminal mode
 """
 import fcntl
 import os
@@ -22,6 +24,7 @@ import time
 import unittest
 
 LUMA_CLI = None
+PRELOAD = None
 ANSI = re.compile(rb"\x1b\[[0-9;?]*[A-Za-z]|\x1b[=>]|\r")
 UP = b"\x1b[A"
 CTRL_C = b"\x03"
@@ -118,8 +121,16 @@ class TerminalSession(unittest.TestCase):
                         XDG_STATE_HOME=os.path.join(self.root, "history"),
                         LUMA_SIM_STATE=os.path.join(self.root, "state"), LUMA_SIM_PROFILE="dov")
         self.env.pop("LC_ALL", None)
+        if PRELOAD:
+            self.env["LD_PRELOAD"] = PRELOAD
+            self.env["SLOW_TERMINAL_LOG"] = os.path.join(self.root, "stalls")
+            # A sanitized build lets a library load ahead of its runtime.
+            self.env["ASAN_OPTIONS"] = ":".join(
+                filter(None, [os.environ.get("ASAN_OPTIONS"), "verify_asan_link_order=0"]))
 
     def tearDown(self):
+        if PRELOAD:  # a shim that did not load would let the test pass for nothing
+            self.assertTrue(os.path.exists(os.path.join(self.root, "stalls")), "the preloaded shim never ran")
         shutil.rmtree(self.root, ignore_errors=True)
 
     def start(self):
@@ -296,4 +307,7 @@ class TerminalSession(unittest.TestCase):
 
 if __name__ == "__main__":
     LUMA_CLI = os.path.abspath(sys.argv.pop(1))
+    if len(sys.argv) > 2 and sys.argv[1] == "--preload":
+        PRELOAD = os.path.abspath(sys.argv[2])
+        del sys.argv[1:3]
     unittest.main(verbosity=2)

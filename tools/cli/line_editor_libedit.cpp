@@ -1,9 +1,15 @@
 // libedit at a Linux terminal: emacs-style editing, the history file, and
 // tab completion bound to the completer.
+#include <errno.h>
 #include <histedit.h>
+#include <poll.h>
+#include <signal.h>
+#include <termios.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 
 #include "core/stop_request.h"
 #include "line_editor.h"
@@ -29,6 +35,8 @@ class EditLineEditor : public LineEditor {
     el_set(el_, EL_EDITOR, "emacs");
     el_set(el_, EL_HIST, history, history_);
     el_set(el_, EL_CLIENTDATA, this);
+    el_set(el_, EL_GETCFN, &EditLineEditor::read_key);
+    have_cooked_ = tcgetattr(STDIN_FILENO, &cooked_) == 0;
     el_set(el_, EL_PROMPT, &EditLineEditor::prompt_of);
     el_set(el_, EL_ADDFN, "luma-complete", "Complete a command name or argument", &EditLineEditor::on_tab);
     el_set(el_, EL_BIND, "^I", "luma-complete", nullptr);
@@ -45,6 +53,7 @@ class EditLineEditor : public LineEditor {
     prompt_ = prompt;
     for (;;) {
       int count = 0;
+      take_keys_as_typed();
       const char* text = el_gets(el_, &count);
       if (!text) {
         // A read cut by Ctrl-C: a fresh, empty line.
@@ -73,6 +82,65 @@ class EditLineEditor : public LineEditor {
     EditLineEditor* self = nullptr;
     el_get(el, EL_CLIENTDATA, &self);
     return self ? self->prompt_ : "";
+  }
+
+  // libedit shows the prompt before it leaves the terminal's cooked mode,
+  // so keys typed at once would be echoed by the terminal and held for a
+  // line end, and a Ctrl-D there is no key at all. Taking keys one by one,
+  // unechoed, before the prompt shows closes that gap; libedit restores the
+  // cooked mode it found when the line is read.
+  void take_keys_as_typed() {
+    if (!have_cooked_) return;
+    termios keys = cooked_;
+    keys.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | ECHONL);
+    keys.c_cc[VMIN] = 1;
+    keys.c_cc[VTIME] = 0;
+    tcsetattr(STDIN_FILENO, TCSANOW, &keys);
+  }
+
+  // One key for libedit. A Ctrl-C that comes just before the wait would
+  // leave a plain read() blocked with the stop request unseen; SIGINT is
+  // held while the request is checked and let in only inside ppoll, so the
+  // wait ends at every Ctrl-C.
+  static int read_key(EditLine*, wchar_t* key) {
+    sigset_t held, open;
+    sigemptyset(&held);
+    sigaddset(&held, SIGINT);
+    std::mbstate_t state{};
+    for (;;) {
+      pthread_sigmask(SIG_BLOCK, &held, &open);
+      sigdelset(&open, SIGINT);
+      int ready = 0;
+      if (!stop_requested()) {
+        pollfd in{STDIN_FILENO, POLLIN, 0};
+        ready = ppoll(&in, 1, nullptr, &open);
+      }
+      const int wait_error = errno;
+      pthread_sigmask(SIG_UNBLOCK, &held, nullptr);
+      if (stop_requested()) {
+        *key = 0;
+        errno = EINTR;
+        return -1;
+      }
+      if (ready < 0) {
+        if (wait_error == EINTR) continue;  // another signal: a resize
+        errno = wait_error;
+        return -1;
+      }
+      char byte = 0;
+      const ssize_t got = ::read(STDIN_FILENO, &byte, 1);
+      if (got == 0) return 0;
+      if (got < 0) {
+        if (errno == EINTR || errno == EAGAIN) continue;
+        return -1;
+      }
+      wchar_t wide = 0;
+      const size_t used = std::mbrtowc(&wide, &byte, 1, &state);
+      if (used == static_cast<size_t>(-2)) continue;  // more bytes of one character
+      // A byte the locale cannot read stands for itself, as libedit takes it.
+      *key = used == static_cast<size_t>(-1) ? static_cast<wchar_t>(static_cast<unsigned char>(byte)) : wide;
+      return 1;
+    }
   }
 
   static unsigned char on_tab(EditLine* el, int) {
@@ -111,6 +179,8 @@ class EditLineEditor : public LineEditor {
   Completer completer_;
   const char* prompt_ = "";
   FILE* out_ = nullptr;
+  termios cooked_{};
+  bool have_cooked_ = false;
   EditLine* el_ = nullptr;
   History* history_ = nullptr;
 };
