@@ -193,7 +193,8 @@ TEST_F(ConsoleToolsTest, CliOptionsAreParsedWithOneGeneratedUsage) {
     int status;
     const char* text;  // in what it printed
   } const cases[] = {
-      {{"/?"}, 0, "--compare LOG x 2"},
+      {{"/?"}, 0, "--compare LOG LOG "},
+      {{"/?"}, 0, "--html OUT LOG [LOG]   "},  // the counts its words spell out, on the option's line
       {{"--HELP"}, 0, "--script"},
       {{"--help"}, 0, "luma_cli --compare good.log bad.log"},
       {{"--script", "-h"}, 0, "Usage: luma_cli [OPTIONS]"},

@@ -81,10 +81,10 @@ int cli_main(int argc, char** argv) {
   app.add_option("--json", json, "Write the run as JSON Lines to FILE")->type_name("FILE");
   app.add_option("--compare", compared, "Compare the named registers of two report logs (no session)")
       ->expected(2)
-      ->type_name("LOG");
+      ->option_text("LOG LOG");
   app.add_option("--html", html, "Write a report log, or two compared, as one web page (no session)")
       ->expected(2, 3)
-      ->type_name("OUT LOG [LOG]");
+      ->option_text("OUT LOG [LOG]");
   app.add_option("--to-json", to_json, "Write a report log as JSON Lines on standard output (no session)")
       ->type_name("LOG");
   app.add_option("--regdb", regdb, "Write the register map of FAMILY (default every family) as JSON (no session)")
