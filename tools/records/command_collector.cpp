@@ -17,8 +17,9 @@ void CommandCollector::message(int type, const char* text) {
   if (depth_ > 0)
   {
     size_t size = std::strlen(text);
-    current_.spans.push_back(CollectedCommand::Span{type, current_.text.size(), size});
+    current_.spans.push_back(CollectedCommand::Span{type, current_.text.size(), size, nullptr});
     current_.text.append(text, size);
+    current_.message_bytes += size;
   }
   else
     loose_message(type, text);
@@ -33,6 +34,18 @@ void CommandCollector::command_end(const CommandEnd& end) {
   clear();
 }
 
+bool CommandCollector::whole_command(const CommandBegin& begin, std::vector<CollectedCommand::Span>& messages,
+                                     const CommandEnd& end) {
+  if (depth_ > 0) return false;
+  command_begin(begin);
+  // The caller's spans become the command's for the call, without a copy.
+  current_.spans.swap(messages);
+  for (const auto& s : current_.spans) current_.message_bytes += s.size;
+  command_end(end);
+  current_.spans.swap(messages);
+  return true;
+}
+
 void CommandCollector::clear() {
   // The buffers keep their room: the next dump fills them again.
   current_.name.clear();
@@ -41,6 +54,7 @@ void CommandCollector::clear() {
   current_.arguments.clear();
   current_.text.clear();
   current_.spans.clear();
+  current_.message_bytes = 0;
   current_.exit_code = 0;
   current_.exit_name.clear();
   current_.seconds = 0;

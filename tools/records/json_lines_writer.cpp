@@ -52,6 +52,20 @@ void append_message_json(std::string& out, int type, std::string_view text) {
   out += '}';
 }
 
+namespace {
+
+// A message as its line would read back: text that is not UTF-8 carries
+// U+FFFD where the bytes could not be read, and the bytes beside it.
+json sink_message(int type, std::string_view text) {
+  std::string copy(text);
+  if (is_utf8(copy)) return {{"type", type}, {"text", std::move(copy)}};
+  std::string line;
+  append_message_json(line, type, copy);
+  return json::parse(line);
+}
+
+}  // namespace
+
 std::string json_line(const nlohmann::ordered_json& object) {
   return object.dump(-1, ' ', false, json::error_handler_t::replace) + "\n";
 }
@@ -133,11 +147,26 @@ void JsonLinesWriter::finished(const CollectedCommand& c) {
                  {"dumps", std::move(dumps_)}};
   // Rules checked inside the command belong to it.
   if (!checks_.empty()) object["checks"] = std::move(checks_);
+  if (!out_) {
+    // A caller that keeps the objects gets this one as it is, not as text
+    // it would parse again.
+    if (sink_) {
+      json messages = json::array();
+      messages.get_ref<json::array_t&>().reserve(c.spans.size());
+      c.each_message([&](int type, std::string_view text) { messages.push_back(sink_message(type, text)); });
+      object["messages"] = std::move(messages);
+      sink_(object);
+    }
+    registers_ = json::array();
+    dumps_ = json::array();
+    checks_ = json::array();
+    return;
+  }
   // The messages, often most of the line, are written as text after the rest.
   std::string& line = line_;
   line = object.dump(-1, ' ', false, json::error_handler_t::replace);
   line.pop_back();
-  line.reserve(line.size() + c.text.size() + 32 * c.spans.size() + 16);
+  line.reserve(line.size() + c.message_bytes + 32 * c.spans.size() + 16);
   line += ",\"messages\":[";
   bool first = true;
   c.each_message([&](int type, std::string_view text) {

@@ -27,7 +27,7 @@ void JunitWriter::check(const Check& c) {
 
 void JunitWriter::finished(const CollectedCommand& c) {
   std::string errors, output;
-  output.reserve(c.text.size() + c.spans.size());
+  output.reserve(c.message_bytes + c.spans.size());
   c.each_message([&](int type, std::string_view text) {
     output += text;
     output += '\n';

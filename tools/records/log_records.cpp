@@ -1,5 +1,6 @@
 #include "log_records.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string_view>
 #include <vector>
@@ -108,19 +109,27 @@ RunInfo log_run_info(const char* text, size_t size, const std::string& path) {
 }
 
 size_t replay_log_blocks(const char* text, size_t size, Listener& listener) {
-  // A block's lines are held until its end says whether it is a command.
-  std::vector<std::string_view> block;
+  // A block's lines are held, where they lie in `text`, until its end says
+  // whether it is a command; their types are set then.
+  using Span = CollectedCommand::Span;
+  std::vector<Span> block;
+  // Room for every line at once: a dump is one block of tens of thousands
+  // of lines, and growing it step by step copies it and touches new memory
+  // again at every step.
+  block.reserve(static_cast<size_t>(std::count(text, text + size, '\n')) + 1);
   std::string upper, exit_name;
   size_t commands = 0;
   // One buffer for the terminated copy of each line.
   std::string held;
+  auto* collector = dynamic_cast<CommandCollector*>(&listener);
   auto terminated = [&](std::string_view line) {
     held.assign(line.data(), line.size());
     return held.c_str();
   };
+  auto view = [](const Span& s) { return std::string_view(s.outside, s.size); };
   auto loose = [&](std::string_view line) { listener.message(type_of(line, false, false), terminated(line)); };
   auto flush_as_loose = [&] {
-    for (std::string_view line : block) loose(line);
+    for (const Span& s : block) loose(view(s));
     block.clear();
     upper.clear();
     exit_name.clear();
@@ -132,14 +141,14 @@ size_t replay_log_blocks(const char* text, size_t size, Listener& listener) {
       // A new command starts; what was gathered without an end is loose text.
       flush_as_loose();
       upper = line.substr(kFunction.size());
-      block.push_back(line);
+      block.push_back(Span{MSG_PLAIN, 0, line.size(), line.data()});
       return;
     }
     if (upper.empty()) {
       loose(line);
       return;
     }
-    block.push_back(line);
+    block.push_back(Span{MSG_PLAIN, 0, line.size(), line.data()});
     if (exit_at != std::string_view::npos) exit_name = line.substr(exit_at + kExitCode.size());
     if (line != kSeparator) return;
     if (exit_name.empty()) {
@@ -148,12 +157,20 @@ size_t replay_log_blocks(const char* text, size_t size, Listener& listener) {
     }
     int code = exit_code_of(exit_name);
     std::string name = command_word(upper);
-    listener.command_begin(CommandBegin{name.c_str(), upper.c_str(), name.c_str(), nullptr, 0});
-    for (std::string_view l : block) {
+    const CommandBegin begin{name.c_str(), upper.c_str(), name.c_str(), nullptr, 0};
+    const CommandEnd end{name.c_str(), code, exit_name.c_str(), 0.0};
+    for (Span& s : block) {
+      std::string_view l = view(s);
       bool is_exit = l.substr(0, kFunction.size()) == kFunction && l.find(kExitCode) != std::string_view::npos;
-      listener.message(type_of(l, is_exit, code == 0), terminated(l));
+      s.type = type_of(l, is_exit, code == 0);
     }
-    listener.command_end(CommandEnd{name.c_str(), code, exit_name.c_str(), 0.0});
+    // A writer takes the lines where they lie; any other listener gets
+    // each one as a message of its own.
+    if (!collector || !collector->whole_command(begin, block, end)) {
+      listener.command_begin(begin);
+      for (const Span& s : block) listener.message(s.type, terminated(view(s)));
+      listener.command_end(end);
+    }
     ++commands;
     block.clear();
     upper.clear();

@@ -39,15 +39,20 @@ struct CollectedCommand {
   std::vector<std::string> arguments;
   // The messages' texts end to end, and where each one lies: one buffer
   // rather than a string per message (a dump writes tens of thousands).
+  // A span lies in `text` at `at`, or, for a log replayed from memory, in
+  // the caller's own text at `outside`, which is then not copied.
   struct Span {
     int type;
     size_t at, size;
+    const char* outside;
   };
   std::string text;
   std::vector<Span> spans;
+  size_t message_bytes = 0;  // the messages' sizes together
   template <typename F>
   void each_message(F f) const {
-    for (const Span& s : spans) f(s.type, std::string_view(text).substr(s.at, s.size));
+    for (const Span& s : spans)
+      f(s.type, s.outside ? std::string_view(s.outside, s.size) : std::string_view(text).substr(s.at, s.size));
   }
   int exit_code = 0;
   std::string exit_name;
@@ -61,6 +66,12 @@ class CommandCollector : public Listener {
   void command_begin(const CommandBegin& begin) override;
   void message(int type, const char* text) override;
   void command_end(const CommandEnd& end) override;
+  // A whole command at once, its messages spans into (`outside`) text that
+  // outlives the call: what a log held in memory replays without a copy.
+  // The spans are borrowed for the call and given back. False, and nothing
+  // done, inside another command.
+  bool whole_command(const CommandBegin& begin, std::vector<CollectedCommand::Span>& messages,
+                     const CommandEnd& end);
 
  protected:
   virtual void finished(const CollectedCommand& command) = 0;
