@@ -48,8 +48,7 @@ RunInfo live_run_info(const char* tool, const char* version, bool automatic) {
 }
 
 RunOutputs::~RunOutputs() {
-  if (junit_) remove_listener(junit_.get());
-  if (json_) remove_listener(json_.get());
+  if (shared_) remove_listener(shared_.get());
   if (junit_file_) std::fclose(junit_file_);
   if (json_file_) std::fclose(json_file_);
 }
@@ -62,27 +61,28 @@ bool RunOutputs::open(const OutputOptions& options, const RunInfo& info, std::st
     return file != nullptr;
   };
   if (!open_file(options.junit, junit_file_) || !open_file(options.json, json_file_)) return false;
+  std::vector<CommandCollector*> writers;
   if (junit_file_) {
     junit_ = std::make_unique<JunitWriter>(info);
-    add_listener(junit_.get());
+    writers.push_back(junit_.get());
   }
   if (json_file_) {
     json_ = std::make_unique<JsonLinesWriter>(json_file_, info);
-    add_listener(json_.get());
+    writers.push_back(json_.get());
+  }
+  if (!writers.empty()) {
+    shared_ = std::make_unique<SharedCollector>(std::move(writers));
+    add_listener(shared_.get());
   }
   return true;
 }
 
 bool RunOutputs::finish() {
   bool ok = true;
-  if (junit_) {
-    remove_listener(junit_.get());
-    ok = junit_->finish(junit_file_) && ok;
-  }
-  if (json_) {
-    remove_listener(json_.get());
-    ok = json_->finish() && ok;
-  }
+  if (shared_) remove_listener(shared_.get());
+  shared_.reset();
+  if (junit_) ok = junit_->finish(junit_file_) && ok;
+  if (json_) ok = json_->finish() && ok;
   for (FILE** f : {&junit_file_, &json_file_})
     if (*f) {
       ok = std::fclose(*f) == 0 && ok;

@@ -43,6 +43,8 @@ class RunOutputs {
   FILE* json_file_ = nullptr;
   std::unique_ptr<JunitWriter> junit_;
   std::unique_ptr<JsonLinesWriter> json_;
+  // The one listener installed: both writers share its collection.
+  std::unique_ptr<SharedCollector> shared_;
 };
 
 }  // namespace records

@@ -72,6 +72,10 @@ class CommandCollector : public Listener {
   // done, inside another command.
   bool whole_command(const CommandBegin& begin, std::vector<CollectedCommand::Span>& messages,
                      const CommandEnd& end);
+  // What another collector gathered, for a writer that shares it: a
+  // finished command, a message outside any command.
+  void take(const CollectedCommand& command) { finished(command); }
+  void take_loose(int type, const char* text) { loose_message(type, text); }
 
  protected:
   virtual void finished(const CollectedCommand& command) = 0;
@@ -83,6 +87,31 @@ class CommandCollector : public Listener {
   void clear();
   CollectedCommand current_;
   int depth_ = 0;
+};
+
+// Several writers over one collection: a command's messages are kept once
+// however many writers want them; the other records go to each in turn.
+class SharedCollector final : public CommandCollector {
+ public:
+  explicit SharedCollector(std::vector<CommandCollector*> writers) : writers_(std::move(writers)) {}
+  void register_decoded(const Register& reg) override {
+    for (CommandCollector* w : writers_) w->register_decoded(reg);
+  }
+  void dump(const Dump& dump) override {
+    for (CommandCollector* w : writers_) w->dump(dump);
+  }
+  void check(const Check& check) override {
+    for (CommandCollector* w : writers_) w->check(check);
+  }
+
+ private:
+  void finished(const CollectedCommand& command) override {
+    for (CommandCollector* w : writers_) w->take(command);
+  }
+  void loose_message(int type, const char* text) override {
+    for (CommandCollector* w : writers_) w->take_loose(type, text);
+  }
+  std::vector<CommandCollector*> writers_;
 };
 
 // JSON Lines: a "run" object, one "command" object per command (with its
