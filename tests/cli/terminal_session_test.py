@@ -90,6 +90,11 @@ class Console:
     def send(self, keys):
         os.write(self.fd, keys)
 
+    def cooked(self):
+        """Whether the terminal is in its usual mode: lines buffered and echoed."""
+        lflag = termios.tcgetattr(self.fd)[3]
+        return bool(lflag & termios.ICANON) and bool(lflag & termios.ECHO)
+
     def wait(self, timeout=20):
         """Reads the rest of the screen until the program ends; its exit status."""
         end = time.monotonic() + timeout
@@ -107,6 +112,7 @@ class Console:
             os.waitpid(self.pid, 0)
             os.close(self.fd)
             raise AssertionError("the console did not end; it shows:\n%s" % self.plain[-3000:])
+        self.cooked_at_end = self.cooked()  # the mode the user's shell gets back
         os.close(self.fd)
         return self.status
 
@@ -236,6 +242,7 @@ class TerminalSession(unittest.TestCase):
         second.expect("luma> ")
         second.send(CTRL_D)
         self.assertEqual(second.wait(), 0)
+        self.assertTrue(second.cooked_at_end, "the terminal is left without line buffering or echo")
         self.assertIn("ULTSUMMARY 1 0", second.screen())
 
     def test_ctrl_c_stops_a_long_command_and_clears_a_typed_line(self):
@@ -266,6 +273,8 @@ class TerminalSession(unittest.TestCase):
         c.expect("luma> ")
         c.send(b"wait 30\r")
         c.expect("Waiting for:")
+        # A running command has the terminal in its usual mode, as type-ahead expects.
+        self.assertTrue(c.cooked())
         c.send(CTRL_C)
         c.expect("Function: WAIT, Exit Code: EXIT_GENERIC_ERROR", timeout=3)
         c.expect("luma> ")
